@@ -1,0 +1,71 @@
+# Compiler settings and small helpers shared by every part of the tree.
+
+add_library(orven_options INTERFACE)
+target_compile_options(orven_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual
+  -Wimplicit-fallthrough)
+if(ORVEN_WERROR)
+  target_compile_options(orven_options INTERFACE -Werror)
+endif()
+target_include_directories(orven_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(ORVEN_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(ORVEN_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT ORVEN_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "ORVEN_SANITIZE must be '', 'address' or 'thread'")
+endif()
+
+if(ORVEN_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "ORVEN_FUZZ needs clang (-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang)")
+  endif()
+  # Every library of a fuzz build carries coverage so the fuzzers can steer through it.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# orven_add_library(NAME SOURCES ... [LIBS ...]) — a static library of the tree with the house options.
+function(orven_add_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_link_libraries(${name} PUBLIC orven_options ${A_LIBS})
+endfunction()
+
+# orven_add_test(NAME SOURCES ... [LIBS ...] [LABELS ...]) — one GoogleTest program registered with ctest.
+function(orven_add_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE orven_options ${A_LIBS} GTest::gtest GTest::gtest_main)
+  include(GoogleTest)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${A_LABELS}"
+                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# orven_add_fuzzer(NAME SOURCES ... [LIBS ...] CORPUS dir) — a libFuzzer target; ctest replays its corpus.
+function(orven_add_fuzzer name)
+  cmake_parse_arguments(A "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(NOT ORVEN_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE orven_options ${A_LIBS})
+  add_test(NAME ${name}_corpus COMMAND ${name} -runs=0 ${A_CORPUS})
+  add_test(NAME ${name}_short COMMAND ${name} -max_total_time=10 -max_len=4096 ${A_CORPUS})
+  set_tests_properties(${name}_short PROPERTIES LABELS fuzz-run)
+endfunction()
+
+# orven_add_bench(NAME SOURCES ... [LIBS ...]) — a Google Benchmark program (not run by ctest).
+function(orven_add_bench name)
+  cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT ORVEN_BENCH)
+    return()
+  endif()
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE orven_options ${A_LIBS} benchmark::benchmark)
+endfunction()
