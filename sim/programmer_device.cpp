@@ -1,0 +1,253 @@
+#include "sim/programmer_device.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "link/command_codes.h"
+#include "link/hid.h"
+
+namespace orven::sim {
+
+using link::FrameReport;
+
+namespace {
+
+constexpr uint8_t kStatusFailed = 1;
+constexpr uint8_t kStatusOutOfRange = 11;
+constexpr uint8_t kStatusReadFault = 12;
+constexpr uint32_t kLoaderBlock = 1024;
+
+ProgrammerModel MakeModel(uint16_t productId, uint16_t modelWord, uint8_t major, uint8_t minor, uint32_t build) {
+  ProgrammerModel m{productId, {}};
+  m.identity.SetModelWord(modelWord);
+  m.identity.SetVersion(major, minor, build);
+  m.identity.SetSerial(0x01, 0xAB, 0x00, 0x7F);
+  return m;
+}
+
+Reply Status(uint8_t status) {
+  Reply r;
+  r.report.bytes[3] = status;
+  return r;
+}
+
+}  // namespace
+
+ProgrammerModel Qx410Model() { return MakeModel(link::kProductQx410, kModelQx410, 2, 0x07, 571); }
+ProgrammerModel OrvenfModel() { return MakeModel(link::kProductOrvenf, kModelOrvenf, 1, 0x06, 656); }
+
+ProgrammerDevice::ProgrammerDevice(Clock& clock, const ProgrammerModel& model)
+    : SimDevice(clock, link::kVendorId, model.productId), identity_(model.identity) {}
+
+void ProgrammerDevice::SetIdentity(const IdentificationBlock& identity) {
+  std::lock_guard lock(mutex_);
+  identity_ = identity;
+}
+
+IdentificationBlock ProgrammerDevice::Identity() const {
+  std::lock_guard lock(mutex_);
+  return identity_;
+}
+
+bool ProgrammerDevice::InLoader() const {
+  std::lock_guard lock(mutex_);
+  return inLoader_;
+}
+
+void ProgrammerDevice::SetInLoader(bool inLoader) {
+  std::lock_guard lock(mutex_);
+  inLoader_ = inLoader;
+}
+
+void ProgrammerDevice::SetRestartDelay(uint32_t ms, bool comesBack) {
+  std::lock_guard lock(mutex_);
+  restartMs_ = ms == 0 ? 1 : ms;
+  comesBack_ = comesBack;
+}
+
+void ProgrammerDevice::SetLoaderBuild(uint32_t build) {
+  std::lock_guard lock(mutex_);
+  loaderBuild_ = build;
+}
+
+void ProgrammerDevice::AddKnownFirmware(std::vector<uint8_t> image, uint8_t major, uint8_t minor, uint32_t build) {
+  std::lock_guard lock(mutex_);
+  known_.push_back({std::move(image), major, minor, build});
+}
+
+std::vector<uint8_t> ProgrammerDevice::WrittenFirmware() const {
+  std::lock_guard lock(mutex_);
+  return firmware_;
+}
+
+std::vector<uint8_t> ProgrammerDevice::Flash() const {
+  std::lock_guard lock(mutex_);
+  return flash_;
+}
+
+void ProgrammerDevice::SetFlash(uint32_t address, const std::vector<uint8_t>& bytes) {
+  std::lock_guard lock(mutex_);
+  if (flash_.size() < address + bytes.size()) flash_.resize(address + bytes.size(), 0xFF);
+  std::copy(bytes.begin(), bytes.end(), flash_.begin() + address);
+}
+
+std::array<uint8_t, 32> ProgrammerDevice::Config() const {
+  std::lock_guard lock(mutex_);
+  return config_;
+}
+
+void ProgrammerDevice::SetConfig(const std::array<uint8_t, 32>& config) {
+  std::lock_guard lock(mutex_);
+  config_ = config;
+}
+
+void ProgrammerDevice::SetChipSignature(std::optional<std::array<uint8_t, 4>> signature) {
+  std::lock_guard lock(mutex_);
+  signatureOverride_ = signature;
+}
+
+void ProgrammerDevice::SetCommandDelay(uint8_t code, uint32_t ms) {
+  std::lock_guard lock(mutex_);
+  delays_[code] = ms;
+}
+
+Reply ProgrammerDevice::OnCommand(const FrameReport& command, const std::vector<uint8_t>& data) {
+  Reply reply;
+  const uint8_t code = command.Code();
+  if (code == cmd::kIdentify) {
+    reply = Identify();
+  } else if (code <= cmd::kQueryFirmwareState) {
+    reply = LoaderCommand(command, data);
+  } else if (code >= cmd::kInitChip && code <= cmd::kReadConfig) {
+    reply = inLoader_ ? Status(kStatusFailed) : ChipCommand(command, data);
+  } else {
+    reply = OnOtherCommand(command, data);
+  }
+  if (auto it = delays_.find(code); it != delays_.end()) reply.delayMs += it->second;
+  return reply;
+}
+
+Reply ProgrammerDevice::OnOtherCommand(const FrameReport&, const std::vector<uint8_t>&) {
+  return Status(kStatusFailed);
+}
+
+Reply ProgrammerDevice::Identify() const {
+  Reply r;
+  IdentificationBlock id = identity_;
+  if (inLoader_) id.SetVersion(id.Major(), id.Minor(), loaderBuild_);
+  r.data.assign(id.bytes, id.bytes + sizeof id.bytes);
+  return r;
+}
+
+void ProgrammerDevice::Restart(bool intoLoader) {
+  inLoader_ = intoLoader;
+  LeaveBusLocked(comesBack_ ? restartMs_ : 0);
+}
+
+Reply ProgrammerDevice::LoaderCommand(const FrameReport& command, const std::vector<uint8_t>& data) {
+  Reply r;
+  switch (command.Code()) {
+    case cmd::kQueryFirmwareState:
+      PutU32Le(r.report.bytes + 4, inLoader_ ? cmd::kFirmwareStateLoader : 0);
+      return r;
+    case cmd::kEnterLoader:
+      Restart(true);
+      r.send = false;
+      return r;
+    case cmd::kStartApplication:
+      if (inLoader_ && firmwareFinished_) {
+        for (const KnownImage& k : known_) {
+          if (k.image == firmware_) identity_.SetVersion(k.major, k.minor, k.build);
+        }
+      }
+      Restart(false);
+      r.send = false;
+      return r;
+    case cmd::kLoaderPrepare:
+      if (!inLoader_) return Status(kStatusFailed);
+      firmware_.assign(kFirmwareSize, 0xFF);
+      firmwareWritten_.assign(kFirmwareSize / kLoaderBlock, false);
+      firmwareFinished_ = false;
+      return r;
+    case cmd::kLoaderWrite: {
+      const uint32_t offset = command.Argument();
+      if (!inLoader_ || firmware_.empty() || offset >= kFirmwareSize || data.size() > kFirmwareSize - offset) {
+        return Status(kStatusFailed);
+      }
+      std::copy(data.begin(), data.end(), firmware_.begin() + offset);
+      for (uint32_t b = offset / kLoaderBlock; b * kLoaderBlock < offset + data.size(); ++b) firmwareWritten_[b] = true;
+      return r;
+    }
+    case cmd::kLoaderFinish:
+      if (!inLoader_ || firmwareWritten_.empty() ||
+          !std::all_of(firmwareWritten_.begin(), firmwareWritten_.end(), [](bool b) { return b; })) {
+        return Status(kStatusFailed);
+      }
+      firmwareFinished_ = true;
+      return r;
+    default:
+      return Status(kStatusFailed);
+  }
+}
+
+Reply ProgrammerDevice::ChipCommand(const FrameReport& command, const std::vector<uint8_t>& data) {
+  Reply r;
+  const uint8_t code = command.Code();
+  if (code == cmd::kInitChip) {
+    std::memcpy(parameters_.data(), command.Params(), parameters_.size());
+    const uint32_t size = std::min<uint32_t>(GetU32Le(parameters_.data() + 6), 0x40000);
+    // A chip of another size is a different chip: it arrives erased. The same size keeps its contents, so
+    // program, then verify and read, see the same chip.
+    if (flash_.size() != size) flash_.assign(size, 0xFF);
+    return r;
+  }
+  const uint32_t address = command.Argument();
+  const uint32_t length = code == cmd::kProgramBlock ? static_cast<uint32_t>(data.size()) : command.Length();
+  const bool inRange = address <= flash_.size() && length <= 256 && length <= flash_.size() - address;
+  switch (code) {
+    case cmd::kEndOperation:
+    case cmd::kBeginProgram:
+    case cmd::kBeginRead:
+      return r;
+    case cmd::kReadSignature: {
+      std::array<uint8_t, 4> sig;
+      std::memcpy(sig.data(), parameters_.data() + 2, 4);
+      if (signatureOverride_) sig = *signatureOverride_;
+      std::memcpy(r.report.Params(), sig.data(), 4);
+      return r;
+    }
+    case cmd::kEraseChip:
+      std::fill(flash_.begin(), flash_.end(), 0xFF);
+      return r;
+    case cmd::kBlankCheckBlock:
+      if (!inRange) return Status(kStatusOutOfRange);
+      for (uint32_t i = 0; i < length; ++i) {
+        if (flash_[address + i] != 0xFF) {
+          r.report.bytes[3] = cmd::kStatusNotBlank;
+          r.data.resize(8, 0);
+          PutU32Le(r.data.data(), address + i);
+          PutU32Le(r.data.data() + 4, flash_[address + i]);
+          return r;
+        }
+      }
+      return r;
+    case cmd::kProgramBlock:
+      if (!inRange) return Status(kStatusOutOfRange);
+      std::copy(data.begin(), data.end(), flash_.begin() + address);
+      return r;
+    case cmd::kReadBlock:
+      if (!inRange) return Status(kStatusReadFault);
+      r.data.assign(flash_.begin() + address, flash_.begin() + address + length);
+      return r;
+    case cmd::kWriteConfig:
+      std::memcpy(config_.data(), command.Params(), config_.size());
+      return r;
+    case cmd::kReadConfig:
+      std::memcpy(r.report.Params(), config_.data(), config_.size());
+      return r;
+    default:
+      return Status(kStatusFailed);
+  }
+}
+
+}  // namespace orven::sim

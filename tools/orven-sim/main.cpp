@@ -1,0 +1,85 @@
+// orven-sim: serves one simulated programmer over the socket device protocol until stopped.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "link/clock.h"
+#include "sim/devices.h"
+#include "sim/socket_server.h"
+
+namespace {
+
+orven::sim::SocketServer* g_server = nullptr;
+
+void OnSignal(int) {
+  if (g_server) g_server->Stop();
+}
+
+int Usage(FILE* out, int status) {
+  std::fprintf(out,
+               "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
+               "\n"
+               "Serves one simulated ORVEN programmer on the Unix socket PATH until interrupted.\n"
+               "Programs reach it with ORVEN_HID_SOCKET=PATH.\n"
+               "\n"
+               "  --listen PATH   socket path to create (replaced if it exists)\n"
+               "  --model M       qx410 (default; product 0x5120) or orvenf (product 0x5121)\n"
+               "  --loader        start in the firmware loader (as after an interrupted update)\n"
+               "  --fault F       inject a fault for command CODE; KIND is noreply, wrongcode, wrongmarker,\n"
+               "                  missingdata, shortdata, baddata, refuse (VALUE = status), leave (VALUE = ms,\n"
+               "                  0 = for good) or slow (VALUE = ms); SKIP lets that many commands pass first;\n"
+               "                  TIMES is a count or 'always' (default 1)\n"
+               "  --help          this text\n");
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string path;
+  orven::sim::DeviceModel model = orven::sim::DeviceModel::kQx410;
+  std::vector<std::pair<uint8_t, orven::sim::Fault>> faults;
+  bool loader = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") return Usage(stdout, 0);
+    if (arg == "--loader") {
+      loader = true;
+      continue;
+    }
+    if (i + 1 >= argc) return Usage(stderr, 2);
+    std::string value = argv[++i];
+    if (arg == "--listen") {
+      path = value;
+    } else if (arg == "--model") {
+      if (!orven::sim::ParseDeviceModel(value, &model)) return Usage(stderr, 2);
+    } else if (arg == "--fault") {
+      uint8_t code = 0;
+      orven::sim::Fault fault;
+      if (!orven::sim::ParseFault(value, &code, &fault)) {
+        std::fprintf(stderr, "orven-sim: bad fault '%s'\n", value.c_str());
+        return 2;
+      }
+      faults.emplace_back(code, fault);
+    } else {
+      return Usage(stderr, 2);
+    }
+  }
+  if (path.empty()) return Usage(stderr, 2);
+
+  auto device = orven::sim::MakeProgrammer(orven::SteadyClock::Instance(), model);
+  for (const auto& [code, fault] : faults) device->SetFault(code, fault);
+  device->SetInLoader(loader);
+  orven::sim::SocketServer server(device, path);
+  g_server = &server;
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+  if (!server.Run()) {
+    std::fprintf(stderr, "orven-sim: cannot listen on %s: %s\n", path.c_str(), std::strerror(errno));
+    return 1;
+  }
+  return 0;
+}
