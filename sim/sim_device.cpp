@@ -100,14 +100,20 @@ void SimDevice::QueueReply(const Reply& reply, uint8_t code, const std::optional
   const FaultKind kind = fault ? fault->kind : FaultKind::kNoReply;
   const bool faulty = fault.has_value();
 
+  // A data fault on a reply without data announces a small block, so the fault reaches every command.
+  const bool dataFault =
+      faulty && (kind == FaultKind::kMissingData || kind == FaultKind::kShortData || kind == FaultKind::kBadDataMarker);
+  std::vector<uint8_t> data = reply.data;
+  if (dataFault && data.empty()) data.assign(8, 0);
+
   FrameReport r = reply.report;
   r.bytes[0] = (faulty && kind == FaultKind::kWrongMarker) ? 0x00 : link::kResponseMarker;
   r.bytes[2] = (faulty && kind == FaultKind::kWrongCode) ? static_cast<uint8_t>(code + 1) : code;
-  r.SetLength(static_cast<uint32_t>(reply.data.size()));
+  r.SetLength(static_cast<uint32_t>(data.size()));
   QueueReport(r.bytes, readyAt);
   if (faulty && kind == FaultKind::kMissingData) return;
 
-  const uint32_t length = static_cast<uint32_t>(reply.data.size());
+  const uint32_t length = static_cast<uint32_t>(data.size());
   uint32_t reports = (length + link::kDataPerReport - 1) / link::kDataPerReport;
   if (faulty && kind == FaultKind::kShortData && reports > 0) --reports;
   uint8_t payload[64];
@@ -117,7 +123,7 @@ void SimDevice::QueueReply(const Reply& reply, uint8_t code, const std::optional
     std::memset(payload, 0, sizeof payload);
     payload[0] = (faulty && kind == FaultKind::kBadDataMarker) ? 0x00 : link::kDataMarker;
     payload[1] = static_cast<uint8_t>(s);
-    std::memcpy(payload + 2, reply.data.data() + offset, n);
+    std::memcpy(payload + 2, data.data() + offset, n);
     QueueReport(payload, readyAt);
   }
 }
