@@ -41,8 +41,10 @@ function(orven_add_test name)
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE orven_options ${A_LIBS} GTest::gtest GTest::gtest_main)
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${A_LABELS}"
-                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  # Labels go through a variable so that several of them cannot split the property list.
+  string(REPLACE ";" "\\;" labels "${A_LABELS}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${labels}")
 endfunction()
 
 # orven_add_fuzzer(NAME SOURCES ... [LIBS ...] CORPUS dir) — a libFuzzer target; ctest replays its corpus.

@@ -16,40 +16,41 @@ constexpr uint32_t kRestartMs = 5000;  // time the programmer needs to come back
 }  // namespace
 
 void CIceAPI::RunFirmwareUpdate() {
-  [&] {
+  const bool ok = [&] {
     Notify(kNotifyProgressCount, firmwareSize_ / kFirmwareBlock);
     Log(texts::kUpdatingFirmware);
     FrameReport state;
-    if (!Simple(cmd::kQueryFirmwareState, cmd::timeout::kQueryFirmwareState, &state)) return;
+    if (!Simple(cmd::kQueryFirmwareState, cmd::timeout::kQueryFirmwareState, &state)) return false;
     if ((state.Result() & cmd::kFirmwareStateLoader) == 0) {
       // The application is running: restart into the loader first.
       FrameReport enter = FrameReport::Command(cmd::kEnterLoader);
-      if (!frame_.SendCommand(enter, nullptr, 0)) return;
+      if (!frame_.SendCommand(enter, nullptr, 0)) return false;
       clock_.SleepMs(kSettleMs);
       hid_.CloseDevice();
       clock_.SleepMs(kRestartMs);
-      if (!Reopen()) return;
+      if (!Reopen()) return false;
     }
-    if (!Simple(cmd::kLoaderPrepare, cmd::timeout::kLoaderPrepare)) return;
+    if (!Simple(cmd::kLoaderPrepare, cmd::timeout::kLoaderPrepare)) return false;
     for (uint32_t offset = 0; offset < firmwareSize_; offset += kFirmwareBlock) {
       FrameReport command = FrameReport::Command(cmd::kLoaderWrite, offset);
       FrameReport response;
       const uint32_t length = std::min(kFirmwareBlock, firmwareSize_ - offset);
-      if (!Exchange(command, firmware_ + offset, length, response, nullptr, 0, cmd::timeout::kLoaderWrite)) return;
+      if (!Exchange(command, firmware_ + offset, length, response, nullptr, 0, cmd::timeout::kLoaderWrite)) return false;
       Notify(kNotifyProgressStep);
     }
-    if (!Simple(cmd::kLoaderFinish, cmd::timeout::kLoaderFinish)) return;
+    if (!Simple(cmd::kLoaderFinish, cmd::timeout::kLoaderFinish)) return false;
     FrameReport start = FrameReport::Command(cmd::kStartApplication);
-    if (!frame_.SendCommand(start, nullptr, 0)) return;
+    if (!frame_.SendCommand(start, nullptr, 0)) return false;
     clock_.SleepMs(kSettleMs);
     hid_.CloseDevice();
     clock_.SleepMs(kRestartMs);
-    if (!Reopen()) return;
-    if (!Identify()) return;
+    if (!Reopen()) return false;
+    if (!Identify()) return false;
     Log(texts::kFirmwareUpdated);
     Notify(kNotifyFirmwareUpdated);
+    return true;
   }();
-  Finish();
+  Finish(ok);
 }
 
 }  // namespace orven::programmer

@@ -61,6 +61,7 @@ void CIceAPI::Notify(uint32_t code, uint32_t value, const char* text) {
 
 void CIceAPI::StartWorker(void (CIceAPI::*body)()) {
   if (worker_.joinable()) worker_.join();  // the previous worker has sent "finished" and is ending
+  succeeded_.store(false);
   Notify(kNotifyStarted);
   busy_.store(true);
   worker_ = std::thread(body, this);
@@ -83,7 +84,8 @@ void CIceAPI::WaitIdle() {
   if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
 }
 
-void CIceAPI::Finish() {
+void CIceAPI::Finish(bool succeeded) {
+  succeeded_.store(succeeded);
   Notify(kNotifyFinished);
   busy_.store(false);
 }

@@ -62,6 +62,9 @@ class CIceAPI {
 
   bool IsIdentified() const { return identified_.load(); }
   bool IsBusy() const { return busy_.load(); }
+  // Whether the last operation or firmware update ran every step to its end (for callers without a log
+  // reader, like the command-line program). Valid once the worker has sent "finished".
+  bool LastRunSucceeded() const { return succeeded_.load(); }
 
   // Starts a chip operation on the worker thread; ignored while busy. chip is borrowed until "finished".
   void StartOperation(uint32_t mask, const ChipEntry* chip);
@@ -96,7 +99,7 @@ class CIceAPI {
 
   void Notify(uint32_t code, uint32_t value = 0, const char* text = nullptr);
   void Log(const char* text) { Notify(kNotifyLog, 0, text); }
-  void Finish();
+  void Finish(bool succeeded);
 
   link::HidBackend& backend_;
   Clock& clock_;
@@ -105,6 +108,7 @@ class CIceAPI {
   IdentificationBlock identity_;
   std::atomic<bool> identified_{false};
   std::atomic<bool> busy_{false};
+  std::atomic<bool> succeeded_{false};
   NotificationSink* window_ = nullptr;
   uint8_t* image_ = nullptr;
   uint8_t* config_ = nullptr;

@@ -23,12 +23,13 @@ void CIceAPI::RunOperation() {
   FrameReport command = FrameReport::Command(cmd::kInitChip);
   command.SetParams(chip_->parameters.bytes, sizeof chip_->parameters.bytes);
   FrameReport response;
+  bool ok = false;
   if (!Exchange(command, nullptr, 0, response, nullptr, 0, cmd::timeout::kInitChip)) {
     Log(texts::kInitFailed);
   } else {
     auto runs = [&](uint32_t bit, auto step) { return !(mask_ & bit) || step(); };
     // The fixed order of the steps; the first failure ends the operation without End of operation.
-    const bool ok = runs(kOpSignature, [&] { return StepSignature(); }) &&
+    ok = runs(kOpSignature, [&] { return StepSignature(); }) &&
                     runs(kOpErase, [&] { return StepErase(); }) &&
                     runs(kOpBlankCheck, [&] { return StepBlankCheck(); }) &&
                     runs(kOpProgram, [&] { return StepProgram(); }) &&
@@ -36,9 +37,9 @@ void CIceAPI::RunOperation() {
                     runs(kOpVerify, [&] { return StepRead(true); }) &&
                     runs(kOpWriteConfig, [&] { return StepWriteConfig(); }) &&
                     runs(kOpReadConfig, [&] { return StepReadConfig(); });
-    if (ok) Simple(cmd::kEndOperation, cmd::timeout::kEndOperation);
+    ok = ok && Simple(cmd::kEndOperation, cmd::timeout::kEndOperation);
   }
-  Finish();
+  Finish(ok);
 }
 
 bool CIceAPI::StepSignature() {

@@ -31,4 +31,9 @@ shift || true
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 fi
-cmake --build "$build" -j"$(nproc)"
+# ORVEN_TARGETS="a b" builds only those targets (the sanitizer builds need only the parts they test).
+if [ -n "${ORVEN_TARGETS:-}" ]; then
+  cmake --build "$build" -j"$(nproc)" --target $ORVEN_TARGETS
+else
+  cmake --build "$build" -j"$(nproc)"
+fi

@@ -1,0 +1,43 @@
+// Where the programs find their programmer: real USB (hidapi), device processes behind Unix sockets
+// (ORVEN_HID_SOCKET), or the built-in simulator running in virtual time (--simulate or ORVEN_DEVICE=sim).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "link/clock.h"
+#include "link/hid_backend.h"
+#include "sim/programmer_device.h"
+
+namespace orven::app {
+
+class DeviceEnvironment {
+ public:
+  enum class Kind { kHidapi, kSocket, kSimulator };
+
+  // Chooses by the flag and the environment: simulate (or ORVEN_DEVICE=sim) → simulator with both models
+  // attached (QX410 first); else ORVEN_HID_SOCKET → socket devices; else hidapi.
+  static std::unique_ptr<DeviceEnvironment> Create(bool simulate);
+
+  ~DeviceEnvironment();
+
+  Kind GetKind() const { return kind_; }
+  link::HidBackend& Backend() { return *backend_; }
+  Clock& GetClock() { return *clock_; }
+  // The simulated programmers (null unless Kind is kSimulator).
+  std::shared_ptr<sim::ProgrammerDevice> SimQx410() const { return qx410_; }
+  std::shared_ptr<sim::ProgrammerDevice> SimOrvenf() const { return orvenf_; }
+
+ private:
+  DeviceEnvironment() = default;
+
+  Kind kind_ = Kind::kHidapi;
+  std::unique_ptr<Clock> ownedClock_;
+  Clock* clock_ = nullptr;
+  std::unique_ptr<struct SimulatorParts> sim_;
+  std::unique_ptr<link::HidBackend> backend_;
+  std::shared_ptr<sim::ProgrammerDevice> qx410_;
+  std::shared_ptr<sim::ProgrammerDevice> orvenf_;
+};
+
+}  // namespace orven::app

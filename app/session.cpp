@@ -1,0 +1,29 @@
+#include "app/session.h"
+
+#include "app/texts.h"
+#include "programmer/texts.h"
+
+namespace orven::app {
+
+const char* ModelName(uint16_t modelWord) {
+  switch (modelWord) {
+    case kQx410ModelWord: return "QX410";
+    case kOrvenfModelWord: return "ORVENF";
+    default: return texts::kUnknownModel;
+  }
+}
+
+bool IsKnownModel(uint16_t modelWord) { return modelWord == kQx410ModelWord || modelWord == kOrvenfModelWord; }
+
+std::string ConnectLogLine(uint16_t reportedModel) {
+  if (reportedModel == 0) return programmer::texts::kNoDevice;
+  if (!IsKnownModel(reportedModel)) return {};
+  return std::string(texts::kConnectedPrefix) + ModelName(reportedModel) + "\n";
+}
+
+int ChipIndexInCatalogue(const ModelCatalogue& catalogue, int index, const CIni& ini) {
+  if (index >= 0 && static_cast<size_t>(index) < catalogue.Size()) return index;
+  return catalogue.ClampChipNo(ini.GetInt(catalogue.settingsSection, kKeyChipNo));
+}
+
+}  // namespace orven::app

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine (packages, configure, build), then runs the whole test suite.
+#   scripts/test.sh          the normal build in build/
+#   scripts/test.sh --asan   the suite in an AddressSanitizer + UndefinedBehaviorSanitizer build (build-asan/)
+#   scripts/test.sh --tsan   the threaded parts in a ThreadSanitizer build (build-tsan/)
+#   scripts/test.sh --fuzz   every fuzz target over its committed corpus, then 10 s of fuzzing each (build-fuzz/)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+mode=${1:-normal}
+case "$mode" in
+  normal)
+    scripts/setup.sh build -DORVEN_WERROR=ON
+    ctest --test-dir build --output-on-failure -j"$jobs" --label-exclude fuzz-run
+    ;;
+  --asan)
+    scripts/setup.sh build-asan -DORVEN_SANITIZE=address -DORVEN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      ctest --test-dir build-asan --output-on-failure -j"$jobs"
+    ;;
+  --tsan)
+    # Only the parts with threads: the programmer's worker, the link and the simulator it talks to.
+    ORVEN_TARGETS="programmer_tests link_tests orven-sim" scripts/setup.sh build-tsan -DORVEN_SANITIZE=thread -DORVEN_BENCH=OFF -DORVEN_GUI=OFF >/dev/null
+    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(Operation|FaultMatrix|FirmwareUpdate|Connect|SimBus)'
+    ;;
+  --fuzz)
+    scripts/setup.sh build-fuzz -DORVEN_FUZZ=ON -DORVEN_GUI=OFF -DORVEN_BENCH=OFF \
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    ctest --test-dir build-fuzz --output-on-failure -j"$jobs" -R '_(corpus|short)$'
+    ;;
+  *)
+    echo "usage: scripts/test.sh [--asan|--tsan|--fuzz]" >&2
+    exit 2
+    ;;
+esac
