@@ -20,7 +20,7 @@ void OnSignal(int) {
 
 int Usage(FILE* out, int status) {
   std::fprintf(out,
-               "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
+               "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--trace FILE] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
                "\n"
                "Serves one simulated ORVEN programmer on the Unix socket PATH until interrupted.\n"
                "Programs reach it with ORVEN_HID_SOCKET=PATH.\n"
@@ -28,6 +28,7 @@ int Usage(FILE* out, int status) {
                "  --listen PATH   socket path to create (replaced if it exists)\n"
                "  --model M       qx410 (default; product 0x5120) or orvenf (product 0x5121)\n"
                "  --loader        start in the firmware loader (as after an interrupted update)\n"
+               "  --trace FILE    on exit, write the code of every command received to FILE, one per line\n"
                "  --fault F       inject a fault for command CODE; KIND is noreply, wrongcode, wrongmarker,\n"
                "                  missingdata, shortdata, baddata, refuse (VALUE = status), leave (VALUE = ms,\n"
                "                  0 = for good) or slow (VALUE = ms); SKIP lets that many commands pass first;\n"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
   orven::sim::DeviceModel model = orven::sim::DeviceModel::kQx410;
   std::vector<std::pair<uint8_t, orven::sim::Fault>> faults;
   bool loader = false;
+  std::string trace;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") return Usage(stdout, 0);
@@ -56,6 +58,8 @@ int main(int argc, char** argv) {
       path = value;
     } else if (arg == "--model") {
       if (!orven::sim::ParseDeviceModel(value, &model)) return Usage(stderr, 2);
+    } else if (arg == "--trace") {
+      trace = value;
     } else if (arg == "--fault") {
       uint8_t code = 0;
       orven::sim::Fault fault;
@@ -80,6 +84,13 @@ int main(int argc, char** argv) {
   if (!server.Run()) {
     std::fprintf(stderr, "orven-sim: cannot listen on %s: %s\n", path.c_str(), std::strerror(errno));
     return 1;
+  }
+  if (!trace.empty()) {
+    // One line per command received, in order: what tests check to see what a host sent.
+    if (FILE* f = std::fopen(trace.c_str(), "w")) {
+      for (uint8_t code : device->CommandLog()) std::fprintf(f, "%u\n", code);
+      std::fclose(f);
+    }
   }
   return 0;
 }
