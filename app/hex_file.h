@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace orven::app {
 
@@ -11,7 +12,18 @@ namespace orven::app {
 using LogFn = std::function<void(const std::string&)>;
 
 // Loads the HEX file at path into image; bytes at or above limit are dropped. Returns false on a format error
-// (after logging its line) or when the file cannot be opened. The caller fills the image with 0xFF first.
+// (after logging its line) or when the file cannot be opened or read (nothing logged then). The caller fills the
+// image with 0xFF first; image must hold at least limit bytes. log may be empty.
 bool LoadHexFile(const std::string& path, uint8_t* image, uint32_t limit, const LogFn& log);
+
+// The same loader over a file's contents already in memory (LoadHexFile reads the file and calls this).
+bool LoadHexText(std::string_view text, uint8_t* image, uint32_t limit, const LogFn& log);
+
+// Intel HEX text for size bytes of data at address 0: 16-byte data records, an extended linear address record
+// before each 64 KiB page above the first, the end record; lines end in "\r\n".
+std::string FormatHexText(const uint8_t* data, uint32_t size);
+
+// Writes FormatHexText(data, size) to path, replacing the file. True when every byte reached the file.
+bool WriteHexFile(const std::string& path, const uint8_t* data, uint32_t size);
 
 }  // namespace orven::app
