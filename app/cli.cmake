@@ -5,7 +5,7 @@ orven_add_library(orven_app_session
 
 orven_add_library(orven_tormik_cli
   SOURCES cli.cpp cli_options.cpp cli_fuse.cpp
-  LIBS orven_app_session)
+  LIBS orven_app_session orven_chipcfg)
 
 add_executable(tormik-cli tormik_cli_main.cpp)
 target_link_libraries(tormik-cli PRIVATE orven_options orven_tormik_cli)

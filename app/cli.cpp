@@ -165,8 +165,8 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
   }
   buffer.FillImage();
   // The configuration buffer starts from the chip's defaults; --set changes are checked before connecting.
-  FuseSession fuse(options.sets);
-  if (!fuse.Prepare(catalogue->Chip(chipIndex), buffer.Config(), out, err)) return fuse.ExitStatus();
+  FuseSession fuse(options.sets, fuseWrite);
+  if (!fuse.Prepare(catalogue->Chip(chipIndex), buffer.Config(), err)) return fuse.ExitStatus();
 
   std::unique_ptr<DeviceEnvironment> env;
   std::unique_ptr<programmer::CIceAPI> api;
@@ -190,7 +190,7 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
       if (&CatalogueForModelWord(reported) != catalogue) {
         catalogue = &CatalogueForModelWord(reported);
         chipIndex = ChipIndexInCatalogue(*catalogue, options.chip ? catalogue->FindChip(*options.chip) : -1, ini);
-        if (!fuse.Prepare(catalogue->Chip(chipIndex), buffer.Config(), out, err)) return fuse.ExitStatus();
+        if (!fuse.Prepare(catalogue->Chip(chipIndex), buffer.Config(), err)) return fuse.ExitStatus();
       }
       std::fprintf(out, "芯片型号：%s\n", ChipName(catalogue->Chip(chipIndex)).c_str());
     }
@@ -207,7 +207,7 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
         IdentificationBlock id;
         api->GetIdentity(&id);
         const firmware::FirmwareDescriptor& carried = firmware::CarriedFirmware(id.ModelWord());
-        if (carried.isTestImage && env->Backend().ReachesPhysicalDevices()) {
+        if (RefusesFirmwareWrite(carried, env->Backend())) {
           std::fputs(programmer::texts::kTestImageRefused, out);
           return 1;
         }

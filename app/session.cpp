@@ -26,4 +26,8 @@ int ChipIndexInCatalogue(const ModelCatalogue& catalogue, int index, const CIni&
   return catalogue.ClampChipNo(ini.GetInt(catalogue.settingsSection, kKeyChipNo));
 }
 
+bool RefusesFirmwareWrite(const firmware::FirmwareDescriptor& carried, const link::HidBackend& backend) {
+  return carried.isTestImage && backend.ReachesPhysicalDevices();
+}
+
 }  // namespace orven::app

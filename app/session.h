@@ -6,6 +6,8 @@
 
 #include "app/chip_catalogue.h"
 #include "app/ini.h"
+#include "firmware/carried_firmware.h"
+#include "link/hid_backend.h"
 
 namespace orven::app {
 
@@ -21,5 +23,9 @@ std::string ConnectLogLine(uint16_t reportedModel);
 // A connect may report the other model than the one chosen, so the catalogue changes under the chip index.
 // Returns index when it names a chip of catalogue, else that model's ChipNO from the settings, else 0.
 int ChipIndexInCatalogue(const ModelCatalogue& catalogue, int index, const CIni& ini);
+
+// True when the carried firmware must not be written: the build carries only a test image and the backend
+// reaches physical programmers. The caller then logs programmer::texts::kTestImageRefused instead of updating.
+bool RefusesFirmwareWrite(const firmware::FirmwareDescriptor& carried, const link::HidBackend& backend);
 
 }  // namespace orven::app

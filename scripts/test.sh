@@ -24,7 +24,7 @@ case "$mode" in
     TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(Operation|FaultMatrix|FirmwareUpdate|Connect|SimBus)'
     ;;
   --fuzz)
-    scripts/setup.sh build-fuzz -DORVEN_FUZZ=ON -DORVEN_GUI=OFF -DORVEN_BENCH=OFF \
+    ORVEN_TARGETS=fuzzers scripts/setup.sh build-fuzz -DORVEN_FUZZ=ON -DORVEN_GUI=OFF -DORVEN_BENCH=OFF \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
     ctest --test-dir build-fuzz --output-on-failure -j"$jobs" -R '_(corpus|short)$'
     ;;

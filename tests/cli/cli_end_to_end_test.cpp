@@ -93,6 +93,27 @@ TEST_P(CliOverDevice, FirmwareUpgradeAndInfo) {
   EXPECT_NE(r.out.find("固件版本： V2.07(B571)\n序列号： 01AB007F\n"), std::string::npos) << r.out;
 }
 
+TEST_P(CliOverDevice, FuseWriteWithAChangedItemThenFuseReadShowsIt) {
+  CliRun r = Cli(Sim() + "--model qx410 --chip 'ATmega16 [ISP]' fuse-write --set 'BODEN=已编程' fuse-read", Env());
+  ASSERT_EQ(r.status, 0) << r.out;
+  // Low fuse E1 (the file's default) with BODEN (bit 6) programmed reads back as A1.
+  EXPECT_NE(r.out.find("Write Fuse...\nWrite Fuse done.\nRead Fuse...\nRead Fuse done.\nA1 99 FF FF 00"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("[欠压检测] BODEN = 已编程 (0x0)\n"), std::string::npos) << r.out;
+
+  // An unknown item or value is a usage error and nothing reaches the device.
+  EXPECT_EQ(Cli(Sim() + "--model qx410 --chip 'ATmega16 [ISP]' fuse-write --set 'BODEN=maybe'", Env()).status, 2);
+  EXPECT_EQ(Cli(Sim() + "--model qx410 --chip 'ATmega16 [ISP]' fuse-write --set 'NOSUCH=1'", Env()).status, 2);
+  if (GetParam()) {
+    device_.reset();
+    std::ifstream trace(Temp("trace.txt"));
+    std::stringstream s;
+    s << trace.rdbuf();
+    EXPECT_EQ(s.str(), "0\n29\n40\n30\n29\n41\n30\n") << "only the first call reached the device";
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Devices, CliOverDevice, ::testing::Values(false, true),
                          [](const auto& p) { return p.param ? "Socket" : "Simulator"; });
 

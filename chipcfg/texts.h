@@ -1,0 +1,13 @@
+// Texts of the chip configuration module that the user sees, kept exactly as the program shows them.
+#pragma once
+
+namespace orven::chipcfg {
+
+// Message box text (error icon) when a chip configuration file cannot be opened or does not check.
+inline constexpr const char* kConfigFileOpenFailed = "芯片配置文件开启失败.";
+
+// Check-box labels used when the item's option text gives none.
+inline constexpr const char* kCheckBoxUncheckedLabel = "No";
+inline constexpr const char* kCheckBoxCheckedLabel = "Yes";
+
+}  // namespace orven::chipcfg
