@@ -72,3 +72,15 @@ function(orven_add_bench name)
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE orven_options ${A_LIBS} benchmark::benchmark)
 endfunction()
+
+# orven_add_child_dirs() — adds every subfolder of the current folder that has a CMakeLists.txt, in name order,
+# except those named in ORVEN_SKIP_DIRS.
+macro(orven_add_child_dirs)
+  file(GLOB _children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT _children)
+  foreach(_child ${_children})
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_child}/CMakeLists.txt AND NOT _child IN_LIST ORVEN_SKIP_DIRS)
+      add_subdirectory(${_child})
+    endif()
+  endforeach()
+endmacro()
