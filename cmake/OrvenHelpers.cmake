@@ -58,7 +58,10 @@ function(orven_add_fuzzer name)
   target_link_libraries(${name} PRIVATE orven_options ${A_LIBS})
   set_property(GLOBAL APPEND PROPERTY ORVEN_FUZZERS ${name})
   add_test(NAME ${name}_corpus COMMAND ${name} -runs=0 ${A_CORPUS})
-  add_test(NAME ${name}_short COMMAND ${name} -max_total_time=10 -max_len=4096 ${A_CORPUS})
+  # New inputs go to a scratch folder in the build tree; the committed corpus only seeds the run.
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_work)
+  file(MAKE_DIRECTORY ${work})
+  add_test(NAME ${name}_short COMMAND ${name} -max_total_time=10 -max_len=4096 ${work} ${A_CORPUS})
   set_tests_properties(${name}_short PROPERTIES LABELS fuzz-run)
 endfunction()
 
