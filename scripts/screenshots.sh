@@ -18,7 +18,7 @@ if [ "${1:-}" = "-b" ]; then
   shift 2
 fi
 out=docs/screenshots
-shots=(hexview hexview_busy)
+shots=(hexview hexview_busy tormik tormik_busy)
 
 die() { echo "screenshots: $*" >&2; exit 1; }
 
@@ -54,6 +54,32 @@ shot_hexview() {
 shot_hexview_busy() {
   need hexview-demo
   capture hexview-busy.png hexview-demo --busy
+}
+
+# The chip configuration files the window loads on chip refresh, where the build makes them.
+need_config_files() { cmake --build "$build" --target orven_chipcfg_data -j2 >/dev/null 2>&1 || true; }
+
+# A settings file for one shot: the QX410 with the given chip (catalogue index), in a scratch directory.
+settings_with_chip() {
+  local file
+  file=$(mktemp -d)/SETUP.ini
+  printf '[SYSTEM]\nMODEL=0\n[QX410]\nChipNO=%s\n' "$1" >"$file"
+  echo "$file"
+}
+
+# The programming window connected to the simulated QX410, "ATmega16 [ISP]" chosen, the example file loaded.
+shot_tormik() {
+  need tormik
+  need_config_files
+  capture tormik.png tormik --simulate --settings "$(settings_with_chip 7)" --connect --load data/examples/blink.hex
+}
+
+# The same window half way through an automatic download into "STC12C5A60S2 [ZIF]": controls off, progress bar.
+shot_tormik_busy() {
+  need tormik
+  need_config_files
+  capture tormik-busy.png tormik --simulate --settings "$(settings_with_chip 22)" --connect \
+    --load data/examples/blink.hex --run auto
 }
 
 check_tools
