@@ -5,7 +5,7 @@ orven_add_library(orven_app_window_logic
 
 orven_add_library(orven_app_window
   SOURCES main_window_dlg.cpp sel_chip_dlg.cpp
-  LIBS orven_app_window_logic orven_hexview_widget Qt6::Widgets)
+  LIBS orven_app_window_logic orven_hexview_widget orven_chipcfg_dlg Qt6::Widgets)
 set_target_properties(orven_app_window PROPERTIES AUTOMOC ON)
 
 add_executable(tormik tormik_main.cpp)

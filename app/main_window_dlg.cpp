@@ -23,7 +23,7 @@
 
 #include "app/sel_chip_dlg.h"
 #include "app/texts.h"
-#include "chipcfg/chip_config_defaults.h"
+#include "chipcfg/config_dlg.h"
 #include "hexview/hex_edit_widget.h"
 
 namespace orven::app {
@@ -38,13 +38,6 @@ constexpr int kPageLeft = 2;
 constexpr int kPageTop = 22;
 constexpr int kPageWidth = 482;
 constexpr int kPageHeight = 276;
-
-// Until the configuration editor is plugged in, the button checks that the chip's file loads, so a missing or
-// damaged file still gets its error box.
-bool CheckConfigFileOnly(const std::string& path, uint8_t*) {
-  uint8_t scratch[32];
-  return chipcfg::LoadConfigDefaultsFrom(path, scratch);
-}
 
 bool IsSwallowedKey(int key) {
   return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_Space;
@@ -72,7 +65,8 @@ CORVENXFlashDlg::CORVENXFlashDlg(link::HidBackend& backend, Clock& clock, std::s
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
   logic_ = std::make_unique<MainWindowLogic>(backend, clock, std::move(settingsPath), *this);
   logic_->SetNotificationSink(this);
-  logic_->SetConfigEditor(CheckConfigFileOnly);
+  logic_->SetConfigEditor(
+      [this](const std::string& path, uint8_t* config) { return chipcfg::OpenConfigEditor(this, path, config); });
   BuildControls();
   // Enter, Escape and Space never reach the window's controls: the window does not close on a key, and a
   // key does not press a button.

@@ -10,4 +10,10 @@ inline constexpr const char* kConfigFileOpenFailed = "芯片配置文件开启�
 inline constexpr const char* kCheckBoxUncheckedLabel = "No";
 inline constexpr const char* kCheckBoxCheckedLabel = "Yes";
 
+// The editor: heading of the description pane, the dialog's caption and buttons.
+inline constexpr const char* kDescriptionHeading = "Description:";
+inline constexpr const char* kConfigDlgCaption = "Dialog";
+inline constexpr const char* kOkButton = "确定";
+inline constexpr const char* kCancelButton = "取消";
+
 }  // namespace orven::chipcfg

@@ -18,7 +18,7 @@ if [ "${1:-}" = "-b" ]; then
   shift 2
 fi
 out=docs/screenshots
-shots=(hexview hexview_busy tormik tormik_busy)
+shots=(hexview hexview_busy tormik tormik_busy cfgedit)
 
 die() { echo "screenshots: $*" >&2; exit 1; }
 
@@ -80,6 +80,13 @@ shot_tormik_busy() {
   need_config_files
   capture tormik-busy.png tormik --simulate --settings "$(settings_with_chip 22)" --connect \
     --load data/examples/blink.hex --run auto
+}
+
+# The configuration editor on the MEGA16 file: one category closed, BOOTSZ selected with its drop-down open
+# (tools/cfgedit-demo; the picture holds the dialog and the open list).
+shot_cfgedit() {
+  need cfgedit-demo orven_chipcfg_data
+  capture cfgedit.png cfgedit-demo
 }
 
 check_tools
