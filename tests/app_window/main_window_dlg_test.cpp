@@ -258,6 +258,31 @@ TEST_F(MainWindowDlgTest, ClosingIsRefusedWhileAnOperationRuns) {
   EXPECT_TRUE(window_->isVisible());
 }
 
+TEST_F(MainWindowDlgTest, ConfigurationButtonOpensTheEditorOnTheChipsBuffer) {
+  // "ATmega16 [ISP]" has a configuration file; its defaults are in the buffer after the chip refresh.
+  OnNextModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<CSelChipDlg*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    auto* chips = dialog->findChild<QListWidget*>(QStringLiteral("chips"));
+    chips->setCurrentItem(chips->findItems(QStringLiteral("ATmega16 [ISP]"), Qt::MatchExactly).first());
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  });
+  QTest::mouseClick(window_->ChipSelectButton(), Qt::LeftButton);
+  ASSERT_EQ(window_->Logic().ChipIndex(), 7);
+  ASSERT_TRUE(window_->ConfigButton()->isVisible());
+  const uint8_t* config = window_->Logic().Buffer().Config();
+  EXPECT_EQ(config[0], 0xE1);
+
+  QString caption;
+  OnNextModal([&caption](QWidget* modal) {
+    caption = modal->windowTitle();
+    static_cast<QDialog*>(modal)->reject();
+  });
+  QTest::mouseClick(window_->ConfigButton(), Qt::LeftButton);
+  EXPECT_EQ(caption, Q("Dialog")) << "the configuration editor opened";
+  EXPECT_EQ(config[0], 0xE1) << "Cancel leaves the buffer";
+}
+
 // The whole workflow, through the window's own controls and dialogs.
 TEST_F(MainWindowDlgTest, EndToEndAutomaticDownloadIntoTheSimulator) {
   QTest::mouseClick(window_->ConnectButton(), Qt::LeftButton);
