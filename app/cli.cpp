@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <memory>
+#include <set>
 
 #include "app/chip_catalogue.h"
 #include "app/cli_fuse.h"
@@ -14,6 +15,7 @@
 #include "app/image_buffer.h"
 #include "app/ini.h"
 #include "app/session.h"
+#include "app/texts.h"
 #include "firmware/carried_firmware.h"
 #include "programmer/ice_api.h"
 #include "programmer/texts.h"
@@ -99,9 +101,9 @@ bool IsNumber(const std::string& s) {
   return !s.empty() && s.size() < 10 && std::all_of(s.begin(), s.end(), [](char c) { return std::isdigit(uint8_t(c)); });
 }
 
-bool FileExists(const std::string& path) {
+bool FileReadable(const std::string& path) {
   struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), R_OK) == 0;
 }
 
 void PrintChips(const ModelCatalogue& catalogue, FILE* out) {
@@ -114,15 +116,14 @@ void PrintChips(const ModelCatalogue& catalogue, FILE* out) {
 
 void PrintInfo(const IdentificationBlock& id, FILE* out) {
   const firmware::FirmwareDescriptor& carried = firmware::CarriedFirmware(id.ModelWord());
-  std::fprintf(out, "产品型号: %s\n", ModelName(id.ModelWord()));
-  std::fprintf(out, "固件版本：%s\n", id.VersionText().c_str());
-  std::fprintf(out, "序列号：%s\n", id.SerialText().c_str());
+  std::fprintf(out, "%s%s\n", texts::kCliModelLabel, ModelName(id.ModelWord()));
+  std::fprintf(out, "%s%s\n", texts::kFirmwareLabel, id.VersionText().c_str());
+  std::fprintf(out, "%s%s\n", texts::kSerialLabel, id.SerialText().c_str());
   if (id.Build() == carried.Build()) {
-    std::fprintf(out, "固件与本程序携带的版本相同 (V%d.%2.2X build %u).\n", carried.Major(), carried.Minor(),
-                 carried.Build());
+    std::fprintf(out, texts::kCliFirmwareSame, carried.Major(), carried.Minor(), carried.Build());
   } else {
-    std::fprintf(out, "固件与本程序携带的版本不同: 设备 build %u, 携带 V%d.%2.2X build %u%s. 可用 upgrade 升级.\n",
-                 id.Build(), carried.Major(), carried.Minor(), carried.Build(), carried.isTestImage ? " (测试映像)" : "");
+    std::fprintf(out, texts::kCliFirmwareDiffers, id.Build(), carried.Major(), carried.Minor(), carried.Build(),
+                 carried.isTestImage ? texts::kCliTestImage : "");
   }
 }
 
@@ -152,11 +153,14 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
     }
   }
 
-  // Every data file is checked before anything is sent to the programmer.
+  // Every data file is checked before anything is sent to the programmer, except one that an earlier read of
+  // the same call writes.
   ImageBuffer buffer;
+  std::set<std::string> readFiles;
   for (const CliStep& step : options.steps) {
-    if (!TakesFile(step.command) || step.command == CliCommand::kRead) continue;
-    if (!FileExists(step.file)) return Usage(err, "cannot open data file '" + step.file + "'");
+    if (step.command == CliCommand::kRead) readFiles.insert(step.file);
+    if (!TakesFile(step.command) || step.command == CliCommand::kRead || readFiles.count(step.file)) continue;
+    if (!FileReadable(step.file)) return Usage(err, "cannot open data file '" + step.file + "'");
     buffer.FillImage();
     if (!LoadHexFile(step.file, buffer.Image(), catalogue->Chip(chipIndex).FlashSize(),
                      [&](const std::string& line) { std::fputs(line.c_str(), out); })) {
@@ -185,14 +189,20 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
       const uint16_t modelWord = modelIndex == 0 ? kQx410ModelWord : kOrvenfModelWord;
       const uint16_t reported = api->Connect(modelWord);
       std::fputs(ConnectLogLine(reported).c_str(), out);
+      if (reported != 0 && !IsKnownModel(reported)) std::fprintf(out, "%s\n", texts::kUnknownModel);
       if (!IsKnownModel(reported)) return 1;
       // The device decides the catalogue; the chip index must lie inside it.
       if (&CatalogueForModelWord(reported) != catalogue) {
         catalogue = &CatalogueForModelWord(reported);
+        if (options.chip && catalogue->FindChip(*options.chip) < 0) {
+          // Never fall back to another chip than the one the user named.
+          return Usage(err, "the connected programmer is a " + std::string(ModelName(reported)) +
+                                " and has no chip '" + *options.chip + "'");
+        }
         chipIndex = ChipIndexInCatalogue(*catalogue, options.chip ? catalogue->FindChip(*options.chip) : -1, ini);
         if (!fuse.Prepare(catalogue->Chip(chipIndex), buffer.Config(), err)) return fuse.ExitStatus();
       }
-      std::fprintf(out, "芯片型号：%s\n", ChipName(catalogue->Chip(chipIndex)).c_str());
+      std::fprintf(out, "%s%s\n", texts::kChipLabel, ChipName(catalogue->Chip(chipIndex)).c_str());
     }
     const ChipEntry& chip = catalogue->Chip(chipIndex);
 

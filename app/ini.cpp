@@ -25,8 +25,9 @@ int CIni::GetInt(const char* section, const char* key) const {
   size_t length = 0;
   if (section && key) {
     // Grow until the value and its NUL fit with room to spare, so a long value is never cut short by the buffer.
+    // The buffer doubles, so even a huge value in a damaged file costs only a few reads of it.
     do {
-      buffer.resize(buffer.size() + kReadChunk);
+      buffer.resize(buffer.empty() ? kReadChunk : buffer.size() * 2);
       length = ReadProfileString(path_, section, key, "", buffer.data(), buffer.size());
     } while (length + 1 >= buffer.size());
   }

@@ -19,6 +19,13 @@ inline constexpr const char kChipSelectChipLabel[] = "芯片型号:";
 inline constexpr const char kChipSelectNoteZif[] = "说明: [ZIF]标识的芯片在锁紧座上下载";
 inline constexpr const char kChipSelectNoteIsp[] = "[ISP]标识的芯片采用ISP接口下载";
 
+// tormik-cli's report of the device (with kFirmwareLabel, kSerialLabel and kChipLabel of the window).
+inline constexpr const char kCliModelLabel[] = "产品型号: ";
+inline constexpr const char kCliFirmwareSame[] = "固件与本程序携带的版本相同 (V%d.%2.2X build %u).\n";
+inline constexpr const char kCliFirmwareDiffers[] =
+    "固件与本程序携带的版本不同: 设备 build %u, 携带 V%d.%2.2X build %u%s. 可用 upgrade 升级.\n";
+inline constexpr const char kCliTestImage[] = " (测试映像)";
+
 // Connecting (the window's log and model label, and the command line).
 inline constexpr const char kConnectedPrefix[] = "设备连接成功, 型号: ";
 inline constexpr const char kUnknownModel[] = "UNKOWN MODEL";

@@ -13,7 +13,8 @@ class HidapiHandle final : public HidHandle {
   ~HidapiHandle() override { hid_close(dev_); }
 
   TransferResult Write(const uint8_t* report, size_t length, uint32_t /*timeoutMs*/) override {
-    // hidraw takes an output report at once or fails; it does not queue behind a stalled device.
+    // hidapi has no write time-out: the hidraw driver bounds the transfer with its own USB time-out, so a stalled
+    // device fails the write after that time rather than after ours.
     int n = hid_write(dev_, report, length);
     return n == static_cast<int>(length) ? TransferResult::kOk : TransferResult::kError;
   }

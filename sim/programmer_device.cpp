@@ -16,6 +16,7 @@ constexpr uint8_t kStatusFailed = 1;
 constexpr uint8_t kStatusOutOfRange = 11;
 constexpr uint8_t kStatusReadFault = 12;
 constexpr uint32_t kLoaderBlock = 1024;
+constexpr uint8_t kAlgorithmWordChip = 3;
 
 ProgrammerModel MakeModel(uint16_t productId, uint16_t modelWord, uint8_t major, uint8_t minor, uint32_t build) {
   ProgrammerModel m{productId, {}};
@@ -174,6 +175,7 @@ Reply ProgrammerDevice::LoaderCommand(const FrameReport& command, const std::vec
       if (!inLoader_ || firmware_.empty() || offset >= kFirmwareSize || data.size() > kFirmwareSize - offset) {
         return Status(kStatusFailed);
       }
+      if (data.empty()) return Status(kStatusFailed);
       std::copy(data.begin(), data.end(), firmware_.begin() + offset);
       for (uint32_t b = offset / kLoaderBlock; b * kLoaderBlock < offset + data.size(); ++b) firmwareWritten_[b] = true;
       return r;
@@ -234,6 +236,10 @@ Reply ProgrammerDevice::ChipCommand(const FrameReport& command, const std::vecto
     case cmd::kProgramBlock:
       if (!inRange) return Status(kStatusOutOfRange);
       std::copy(data.begin(), data.end(), flash_.begin() + address);
+      // The word-addressed chips (algorithm 3) hold 14-bit words, low byte first: the high byte keeps 6 bits.
+      if (parameters_[0] == kAlgorithmWordChip) {
+        for (uint32_t a = address | 1; a < address + data.size(); a += 2) flash_[a] &= 0x3F;
+      }
       return r;
     case cmd::kReadBlock:
       if (!inRange) return Status(kStatusReadFault);

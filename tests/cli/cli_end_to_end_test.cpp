@@ -142,6 +142,15 @@ TEST(Cli, UsageErrorsExitTwoAndNoDeviceExitsOne) {
   EXPECT_EQ(none.out, "未检测到设备, 联机失败\n");
 }
 
+TEST(Cli, AFileReadEarlierInTheCallCanBeVerifiedAndWordChipsVerify) {
+  const std::string file = TempPath("read-then-verify.hex");
+  std::remove(file.c_str());
+  EXPECT_EQ(Cli("--simulate --model qx410 --chip 1 read " + file + " verify " + file).status, 0);
+  // The 14-bit word chip keeps 6 bits of every odd byte; verify compares accordingly.
+  EXPECT_EQ(Cli("--simulate --model qx410 --chip 'PIC16F877A [ISP]' auto " + Example() + " verify " + Example()).status,
+            0);
+}
+
 TEST(Cli, ChipsListsTheModelsCatalogue) {
   CliRun r = Cli("--model orvenf chips");
   ASSERT_EQ(r.status, 0);
