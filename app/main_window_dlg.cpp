@@ -74,7 +74,6 @@ CORVENXFlashDlg::CORVENXFlashDlg(link::HidBackend& backend, Clock& clock, std::s
   logic_->Start();
   hexView_->SetData(logic_->Buffer().Image(), ImageBuffer::kImageSize);
   hexView_->SetHexAddresses(true);
-  hexView_->SetOperationRunning(false);
   ControlsChanged();
 }
 

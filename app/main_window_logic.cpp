@@ -152,11 +152,11 @@ void MainWindowLogic::PressConnect() {
     return;
   }
   if (!IsKnownModel(reported)) {
-    // The device stays identified, so the next press disconnects; the button says so.
+    // The device stays identified, so the next press disconnects. The label takes the model choice's place
+    // so that the text can be seen at all.
     controls_.modelLabel = texts::kUnknownModel;
     controls_.modelLabelVisible = true;
     controls_.modelChoiceVisible = false;
-    controls_.connectCaption = texts::kDisconnectCaption;
     view_.ControlsChanged();
     return;
   }

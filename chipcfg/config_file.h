@@ -20,11 +20,11 @@ bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes);
 // check value, magic and version 4, and the chip name inside equal to fileName ignoring ASCII letter case.
 // fileName is converted to the code page and must fit 31 bytes.
 bool CheckConfigBytes(const uint8_t* data, size_t size, const std::string& fileName,
-                      const std::string& codePage = kDefaultCodePage);
+                      const std::string& codePage = ConfiguredCodePage());
 
 // The editor's check before it opens: reads the file at path and checks it as above, the name being the
 // path's last component with everything from its last "." dropped. True only if every step passes.
-bool CheckConfigFile(const std::string& path, const std::string& codePage = kDefaultCodePage);
+bool CheckConfigFile(const std::string& path, const std::string& codePage = ConfiguredCodePage());
 
 // What the editor takes from the header.
 struct ConfigFileHeader {
@@ -70,11 +70,11 @@ enum class ReadItemsResult {
 // (the check value is not examined: the caller has run CheckConfigBytes or the CRC check already). On failure
 // `firstBadRecord` names the record (0-based) that stopped reading, or -1 for the header.
 ReadItemsResult ReadConfigItems(const uint8_t* data, size_t size, ConfigItems& out,
-                                const std::string& codePage = kDefaultCodePage, int* firstBadRecord = nullptr);
+                                const std::string& codePage = ConfiguredCodePage(), int* firstBadRecord = nullptr);
 
 // Opens path and reads its items as above (the editor's LoadConfigItems step).
 ReadItemsResult LoadConfigItems(const std::string& path, ConfigItems& out,
-                                const std::string& codePage = kDefaultCodePage, int* firstBadRecord = nullptr);
+                                const std::string& codePage = ConfiguredCodePage(), int* firstBadRecord = nullptr);
 
 // Initial values of all items from a configuration buffer (32 bytes), one per item in order.
 std::vector<ItemValue> InitialItemValues(const ConfigItems& items, const uint8_t* config);

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace orven::chipcfg {
 namespace {
@@ -110,6 +111,14 @@ std::string TruncateUtf16(const std::string& utf8, size_t maxUnits) {
     i += n;
   }
   return utf8.substr(0, i < utf8.size() ? i : utf8.size());
+}
+
+const std::string& ConfiguredCodePage() {
+  static const std::string codePage = [] {
+    const char* fromEnvironment = std::getenv("ORVEN_CFG_CODEPAGE");
+    return std::string(fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : kDefaultCodePage);
+  }();
+  return codePage;
 }
 
 }  // namespace orven::chipcfg

@@ -11,6 +11,10 @@ namespace orven::chipcfg {
 
 inline constexpr const char* kDefaultCodePage = "GBK";
 
+// The code page the programs read configuration files in: ORVEN_CFG_CODEPAGE from the environment (any name
+// iconv knows, e.g. GB18030 or BIG5), else GBK. Read once.
+const std::string& ConfiguredCodePage();
+
 // Decodes bytes in the given code page into UTF-8. A byte sequence the code page does not define becomes
 // U+FFFD and decoding goes on with the next byte, so a damaged text still shows. False only when the code
 // page is unknown to the system (out is then empty).
