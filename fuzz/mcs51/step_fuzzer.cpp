@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   core->WriteMemory(orven::mcs51::Space::kXdata, 0, data, size < 256 ? size : 256);
   orven::mcs51::RunLimits limits;
   limits.maxInstructions = 20000;
+  limits.maxCycles = 200000;  // an idle core runs cycles without instructions
   core->Run(limits);
   return 0;
 }

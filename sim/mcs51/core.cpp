@@ -155,6 +155,7 @@ RunResult Core::Run(const RunLimits& limits) {
   const bool checkStop = limits.stopAddress >= 0;
   const uint16_t stopAddress = static_cast<uint16_t>(limits.stopAddress);
   bool first = true;
+  uint64_t idleSince = UINT64_MAX;
   for (;;) {
     const uint64_t ranCycles = cycles_ - startCycles;
     const uint64_t ranInstructions = instructions_ - startInstructions;
@@ -180,6 +181,15 @@ RunResult Core::Run(const RunLimits& limits) {
     if (Step() == 0) {
       result.reason = StopReason::kPowerDown;
       break;
+    }
+    if (Idle()) {
+      if (idleSince == UINT64_MAX) idleSince = cycles_;
+      if (cycles_ - idleSince >= kIdleStuckCycles) {
+        result.reason = StopReason::kIdleStuck;
+        break;
+      }
+    } else {
+      idleSince = UINT64_MAX;
     }
   }
   result.cycles = cycles_ - startCycles;

@@ -33,7 +33,13 @@ enum class StopReason : uint8_t {
   kStopAddress,   // the PC reached the stop address
   kBreakpoint,    // the PC reached a hardware breakpoint
   kPowerDown,     // the program set PCON.PD; only a reset wakes the chip
+  kIdleStuck,     // idle (PCON.IDL) for kIdleStuckCycles without an interrupt: nothing left to wake it
 };
+
+// Every source that can end idle mode (a timer overflow, a serial frame) does so well within this many machine
+// cycles (the slowest, a serial frame at the lowest timer-1 baud rate, takes about 21 million), so a core idle
+// for longer will sleep until a reset. Run stops there instead of counting cycles forever.
+inline constexpr uint64_t kIdleStuckCycles = uint64_t{1} << 26;
 
 struct RunLimits {
   uint64_t maxCycles = UINT64_MAX;

@@ -149,6 +149,16 @@ TEST(PeripheralTest, CatchUpRunsTheCrystalsCyclesOfVirtualTime) {
   EXPECT_GT(r.cycles, 0u);
 }
 
+TEST(PeripheralTest, IdleWithNothingToWakeItEndsARunLimitedOnlyByInstructions) {
+  auto core = CoreWith({0x75, 0x87, 0x01, 0x00});  // MOV PCON,#01h (IDL), no timer, no interrupt enabled
+  RunLimits limits;
+  limits.maxInstructions = 1000;
+  const auto r = core->Run(limits);
+  EXPECT_EQ(r.reason, StopReason::kIdleStuck);
+  EXPECT_EQ(r.instructions, 1u);
+  EXPECT_GE(r.cycles, orven::mcs51::kIdleStuckCycles);
+}
+
 TEST(PeripheralTest, PowerDownStopsAndIdleWaitsForAnInterrupt) {
   auto core = CoreWith({0x75, 0x87, 0x02, 0x00});  // MOV PCON,#02h (PD); NOP
   core->Step();
