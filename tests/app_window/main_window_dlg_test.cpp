@@ -27,27 +27,10 @@
 #include "app/texts.h"
 #include "hexview/hex_edit_widget.h"
 #include "tests/app_window/window_fixture.h"
+#include "tests/support/qt_test_environment.h"
 
 namespace orven::app::testing {
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc_, argv_);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[20] = "app_window_gui_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Runs action on the next modal dialog once it is open (its exec() blocks the caller).
 void OnNextModal(std::function<void(QWidget*)> action) {

@@ -23,27 +23,10 @@
 #include "chipcfg/qt/my_list.h"
 #include "chipcfg/qt/prop_list_ctrl.h"
 #include "tools/cfgc/config_image.h"
+#include "tests/support/qt_test_environment.h"
 
 namespace orven::chipcfg {
 namespace {
-
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc_, argv_);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[20] = "chipcfg_dlg_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 using Config = std::array<uint8_t, 32>;
 

@@ -1,5 +1,6 @@
 // The Qt face of the hex view under the offscreen platform: events reach the model, the frame is painted.
 #include "hexview/hex_edit_widget.h"
+#include "tests/support/qt_test_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -14,26 +15,6 @@
 
 namespace orven::hexview {
 namespace {
-
-// One application for the whole program, gone before the Qt globals it relies on are torn down.
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    // Run straight from the build tree as well as under ctest, which sets the platform itself.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app_ = std::make_unique<QApplication>(argc_, argv_);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[20] = "hexview_widget_test";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 class HexEditWidgetTest : public ::testing::Test {
  protected:
