@@ -99,15 +99,21 @@ INSTANTIATE_TEST_SUITE_P(Transports, FrameOverDevice, ::testing::Values(Transpor
                          [](const auto& p) { return p.param == Transport::kSocket ? "Socket" : "InProcess"; });
 
 // What only the in-process bus shows: the exact reports the device received, and virtual time.
-TEST(SimBus, DeviceSeesTheExactReportStream) {
+class SimBus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bus.Attach(device);
+    ASSERT_TRUE(hid.OpenDevice(0));
+  }
   VirtualClock clock;
   sim::VirtualBus bus;
-  auto device = sim::MakeProgrammer(clock, sim::DeviceModel::kQx410);
-  bus.Attach(device);
-  sim::SimBackend backend(bus);
-  link::CHid hid(backend);
-  link::CommandFrame frame(hid, link::FrameFlavour::kProgrammer);
-  ASSERT_TRUE(hid.OpenDevice(0));
+  std::shared_ptr<sim::ProgrammerDevice> device = sim::MakeProgrammer(clock, sim::DeviceModel::kQx410);
+  sim::SimBackend backend{bus};
+  link::CHid hid{backend};
+  link::CommandFrame frame{hid, link::FrameFlavour::kProgrammer};
+};
+
+TEST_F(SimBus, DeviceSeesTheExactReportStream) {
   device->RecordReports(true);
   Bytes data(256, 0x77);
   FrameReport cmd = FrameReport::Command(cmd::kProgramBlock, 0);
@@ -117,16 +123,7 @@ TEST(SimBus, DeviceSeesTheExactReportStream) {
   for (int s = 0; s < 5; ++s) EXPECT_EQ(reports[1 + s][1], s);
 }
 
-TEST(SimBus, ATimeOutCostsVirtualTimeAndALateReplyIsPurged) {
-  VirtualClock clock;
-  sim::VirtualBus bus;
-  auto device = sim::MakeProgrammer(clock, sim::DeviceModel::kQx410);
-  bus.Attach(device);
-  sim::SimBackend backend(bus);
-  link::CHid hid(backend);
-  link::CommandFrame frame(hid, link::FrameFlavour::kProgrammer);
-  ASSERT_TRUE(hid.OpenDevice(0));
-
+TEST_F(SimBus, ATimeOutCostsVirtualTimeAndALateReplyIsPurged) {
   device->SetFault(cmd::kQueryFirmwareState, {sim::FaultKind::kSlowReply, 800});
   FrameReport cmd = FrameReport::Command(cmd::kQueryFirmwareState);
   FrameReport resp;
@@ -143,7 +140,7 @@ TEST(SimBus, ATimeOutCostsVirtualTimeAndALateReplyIsPurged) {
   EXPECT_TRUE(frame.ReceiveResponse(resp, id.data(), 40, cmd::kIdentify, 500));
 }
 
-TEST(SimBus, ADeviceThatLeavesComesBackUnderTheSameIds) {
+TEST(SimBusRestart, ADeviceThatLeavesComesBackUnderTheSameIds) {
   VirtualClock clock;
   sim::VirtualBus bus;
   auto other = sim::MakeProgrammer(clock, sim::DeviceModel::kOrvenf);
