@@ -1,4 +1,5 @@
-// The programmer firmware the host carries, one descriptor per model:
+// The firmware the host carries: one descriptor per programmer model for TORMIK, and the emulator firmware the
+// debugger driver carries. Each is
 //   @0 u8 minor  @1 u8 major  @2 u16 0  @4 u8[4] release date, BCD, day month year-low year-high
 //   @8 u32 build  @12 u8[65536] firmware image, sent to the programmer byte for byte
 #pragma once
@@ -29,5 +30,9 @@ const FirmwareDescriptor& Qx410Firmware();
 const FirmwareDescriptor& OrvenfFirmware();
 // The descriptor for the model word the device reports: 0x520D → ORVENF, anything else → QX410.
 const FirmwareDescriptor& CarriedFirmware(uint16_t modelWord);
+
+// The emulator firmware the debugger driver carries (version 2.06, build 563). The driver sends its image
+// unchanged and never reads the header; the header is there for the simulator and for people.
+const FirmwareDescriptor& EmulatorFirmware();
 
 }  // namespace orven::firmware
