@@ -260,8 +260,12 @@ Reply EmulatorDevice::PodCommand(const FrameReport& command, const std::vector<u
       if (data.size() != kRegisterImageLength) return Status(kEmuStatusRange);
       core.SetRegisters(DecodeRegisters(data.data()));
       return Reply{};
-    case EC_READ_PC:
-      return Value(core.Pc());
+    case EC_READ_PC: {
+      // The PC comes in the reply value; the two data bytes the host asked for carry it too (low byte first).
+      Reply r = Value(core.Pc());
+      r.data = {static_cast<uint8_t>(core.Pc() & 0xFF), static_cast<uint8_t>(core.Pc() >> 8)};
+      return r;
+    }
     case EC_WRITE_PC:
       core.SetPc(static_cast<uint16_t>(command.Argument()));
       return Reply{};

@@ -84,7 +84,13 @@ class EmulatorRig {
   Answer Write(uint8_t code, uint32_t address, std::vector<uint8_t> bytes) {
     return Exchange(Command{code, address, 0, std::move(bytes), {}});
   }
-  uint16_t Pc() { return static_cast<uint16_t>(Exchange(cmd::EC_READ_PC, 0, 2).value); }
+  // The PC read answers the two bytes it was asked for as well as the reply value.
+  uint16_t Pc() {
+    Answer a = Exchange(cmd::EC_READ_PC, 0, 2);
+    const auto pc = static_cast<uint16_t>(a.value);
+    EXPECT_EQ(a.data, (std::vector<uint8_t>{static_cast<uint8_t>(pc & 0xFF), static_cast<uint8_t>(pc >> 8)}));
+    return pc;
+  }
   // Puts a program at code address 0 and makes the pod ready to run it from there.
   void Load(const std::vector<uint8_t>& program) {
     ASSERT_EQ(Write(cmd::EC_WRITE_CODE, 0, program).status, 0);
