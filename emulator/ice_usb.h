@@ -153,6 +153,8 @@ class CIceUsb {
   bool StopVectorConflict() const { return stopVectorConflict_.load(); }
   // The target of the last PrepareDownload: a TargetChipTable index, or kTargetPod.
   int32_t SelectedTargetIndex() const { return selectedTarget_.load(); }
+  // True between a successful PrepareDownload and the DownloadImage that uses it.
+  bool DownloadPrepared() const { return prepared_.load(); }
 
   // --- Download to the pod or a target chip ---
 
@@ -161,7 +163,8 @@ class CIceUsb {
   int32_t SelectedChipIndex() const;
   // Chooses the target; for a chip initialises and erases it. Prints its progress to the host.
   bool PrepareDownload();
-  // Collects the host's flash segments, programs them to the prepared target, verifies and starts them.
+  // Collects the host's flash segments, programs them to the prepared target, verifies and starts them. Refuses
+  // (with a message) unless a PrepareDownload succeeded since the last download.
   bool DownloadImage();
   bool InitTargetChip();
   bool EraseTargetChip();
@@ -231,6 +234,7 @@ class CIceUsb {
   std::atomic<bool> quietCodeRange_{false};
   std::atomic<int32_t> selectedTarget_{0};
   std::atomic<bool> stopVectorConflict_{false};
+  std::atomic<bool> prepared_{false};
   ProgressBar bar_;
 
   mutable std::mutex linkMutex_;  // guards hid_, frame_, identity_, armed_ and each whole exchange
