@@ -25,6 +25,20 @@ struct BarEvent {
   bool operator==(const BarEvent&) const = default;
 };
 
+// Virtual time with a hook that runs after every sleep (a device leaving the bus at the right moment).
+class HookClock final : public Clock {
+ public:
+  uint64_t NowMs() const override { return time_.NowMs(); }
+  void SleepMs(uint32_t ms) override {
+    time_.Advance(ms);
+    if (onSleep) onSleep(ms);
+  }
+  std::function<void(uint32_t)> onSleep;
+
+ private:
+  VirtualClock time_;
+};
+
 class RecordingHost final : public emulator::HostChannel {
  public:
   void SendText(uint32_t kind, const char* utf8) override {

@@ -42,7 +42,7 @@ class ScriptedEmu : public ::testing::Test {
 
   ScriptedBackend backend;
   std::shared_ptr<ScriptedDevice> device = backend.Add(0x1A7C, 0x5120);
-  VirtualClock clock;
+  HookClock clock;
   RecordingHost host;
   ScriptedPrompter prompter;
   TestFlags flags;
