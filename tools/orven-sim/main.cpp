@@ -1,4 +1,5 @@
 // orven-sim: serves one simulated programmer over the socket device protocol until stopped.
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/device_environment.h"
 #include "link/clock.h"
 #include "sim/devices.h"
 #include "sim/socket_server.h"
@@ -20,7 +22,7 @@ void OnSignal(int) {
 
 int Usage(FILE* out, int status) {
   std::fprintf(out,
-               "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--trace FILE] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
+               "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--serial HEX] [--trace FILE] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
                "\n"
                "Serves one simulated ORVEN programmer on the Unix socket PATH until interrupted.\n"
                "Programs reach it with ORVEN_HID_SOCKET=PATH.\n"
@@ -28,6 +30,7 @@ int Usage(FILE* out, int status) {
                "  --listen PATH   socket path to create (replaced if it exists)\n"
                "  --model M       qx410 (default; product 0x5120) or orvenf (product 0x5121)\n"
                "  --loader        start in the firmware loader (as after an interrupted update)\n"
+               "  --serial HEX    serial number, 8 hex digits as 'info' shows them (default 01AB007F)\n"
                "  --trace FILE    on exit, write the code of every command received to FILE, one per line\n"
                "  --fault F       inject a fault for command CODE; KIND is noreply, wrongcode, wrongmarker,\n"
                "                  missingdata, shortdata, baddata, refuse (VALUE = status), leave (VALUE = ms,\n"
@@ -45,6 +48,7 @@ int main(int argc, char** argv) {
   std::vector<std::pair<uint8_t, orven::sim::Fault>> faults;
   bool loader = false;
   std::string trace;
+  std::string serial;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") return Usage(stdout, 0);
@@ -58,6 +62,8 @@ int main(int argc, char** argv) {
       path = value;
     } else if (arg == "--model") {
       if (!orven::sim::ParseDeviceModel(value, &model)) return Usage(stderr, 2);
+    } else if (arg == "--serial") {
+      serial = value;
     } else if (arg == "--trace") {
       trace = value;
     } else if (arg == "--fault") {
@@ -76,6 +82,19 @@ int main(int argc, char** argv) {
 
   auto device = orven::sim::MakeProgrammer(orven::SteadyClock::Instance(), model);
   for (const auto& [code, fault] : faults) device->SetFault(code, fault);
+  orven::app::InstallFactoryConfigs(*device);
+  if (!serial.empty()) {
+    unsigned b[4] = {};
+    bool ok = serial.size() == 8;
+    for (char c : serial) ok = ok && std::isxdigit(static_cast<unsigned char>(c));
+    if (!ok || std::sscanf(serial.c_str(), "%2x%2x%2x%2x", &b[0], &b[1], &b[2], &b[3]) != 4) {
+      std::fprintf(stderr, "orven-sim: --serial takes 8 hex digits, not '%s'\n", serial.c_str());
+      return 2;
+    }
+    orven::IdentificationBlock id = device->Identity();
+    id.SetSerial(uint8_t(b[0]), uint8_t(b[1]), uint8_t(b[2]), uint8_t(b[3]));
+    device->SetIdentity(id);
+  }
   device->SetInLoader(loader);
   orven::sim::SocketServer server(device, path);
   g_server = &server;
