@@ -5,7 +5,7 @@ orven_add_library(orven_app_session
   LIBS orven_app_core orven_programmer orven_sim orven_link_hidapi orven_firmware orven_chipcfg)
 
 orven_add_library(orven_tormik_cli
-  SOURCES cli.cpp cli_options.cpp cli_fuse.cpp
+  SOURCES cli.cpp cli_options.cpp cli_fuse.cpp cli_data_file.cpp
   LIBS orven_app_session orven_chipcfg nlohmann_json::nlohmann_json)
 
 add_executable(tormik-cli tormik_cli_main.cpp)
