@@ -74,6 +74,8 @@ inline constexpr const char kLogTab[] = "操作信息";
 inline constexpr const char kDataBufferTab[] = "数据缓冲区";
 // File-open filter as pairs of description and pattern, '|'-separated.
 inline constexpr const char kHexFileFilter[] = "Intel Hex file(*.hex)|*.hex|All Files (*.*)|*.*||";
+// The file-error box for a data file whose contents cannot be read: the path, then the system's reason.
+inline constexpr const char kFileReadErrorFmt[] = "读取文件 %s 时发生错误.\n%s";
 inline constexpr const char kAboutEntry[] = "关于 TORMIK(&A)...";
 inline constexpr const char kAboutTitle[] = "关于 TORMIK";
 inline constexpr const char kAboutText[] = "TORMIK V1.00 版";
