@@ -82,10 +82,16 @@ TEST_F(HidrawHandleTest, ReportsTravelWithoutTheirIdAndComeBackBehindByteZero) {
   EXPECT_EQ(handle_->Write(out, sizeof out, 500), TransferResult::kError);
 }
 
-TEST(HidapiBackend, ANodeThatCannotBeOpenedIsNotReportedAsDeniedUnlessItIs) {
+TEST(HidapiBackend, AnOpenRefusedForLackOfRightsIsToldApartFromAMissingNode) {
   HidapiBackend backend;
+  // A read-only sysfs attribute refuses a read/write open with EACCES, even to root: it stands in for a hidraw
+  // node without the udev rule.
+  const char* readOnly = "/sys/devices/system/cpu/online";
+  if (::access(readOnly, F_OK) != 0) GTEST_SKIP() << "no sysfs";
+  EXPECT_EQ(backend.Open(readOnly), nullptr);
+  EXPECT_EQ(backend.DeniedPath(), readOnly);
   EXPECT_EQ(backend.Open("/nonexistent/hidraw99"), nullptr);
-  EXPECT_TRUE(backend.DeniedPath().empty());
+  EXPECT_TRUE(backend.DeniedPath().empty()) << "a node that is not there is not a permission problem";
 }
 
 }  // namespace
