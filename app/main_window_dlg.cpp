@@ -61,8 +61,10 @@ QString QtFileFilter(const char* pairs) {
 CORVENXFlashDlg::CORVENXFlashDlg(link::HidBackend& backend, Clock& clock, std::string settingsPath, QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(Q(texts::kWindowTitle));
-  setWindowIcon(QIcon::fromTheme(QStringLiteral("applications-electronics"),
-                                 style()->standardIcon(QStyle::SP_DriveHDIcon)));
+  // The installed icon first (share/icons/hicolor), then the desktop theme's.
+  setWindowIcon(QIcon::fromTheme(QStringLiteral("tormik"),
+                                 QIcon::fromTheme(QStringLiteral("applications-electronics"),
+                                                  style()->standardIcon(QStyle::SP_DriveHDIcon))));
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
   logic_ = std::make_unique<MainWindowLogic>(backend, clock, std::move(settingsPath), *this);
   logic_->SetNotificationSink(this);
