@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cctype>
 #include <memory>
 #include <nlohmann/json.hpp>

@@ -2,6 +2,7 @@
 // choice between several attached programmers.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
