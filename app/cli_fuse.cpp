@@ -1,5 +1,7 @@
 #include "app/cli_fuse.h"
 
+#include <nlohmann/json.hpp>
+
 #include "app/chip_catalogue.h"
 #include "chipcfg/chip_config_defaults.h"
 #include "chipcfg/config_field.h"
@@ -65,6 +67,36 @@ void FuseSession::Show(const ChipEntry& chip, const uint8_t* config, FILE* out) 
     const std::string shown = chipcfg::ShownValue(d, chipcfg::InitialItemValue(d, config));
     std::fprintf(out, "[%s] %s = %s (0x%X)\n", items.CategoryName(d).c_str(), d.name.c_str(), shown.c_str(), raw);
   }
+}
+
+std::string FuseSession::ShowJson(const ChipEntry& chip, const uint8_t* config) const {
+  nlohmann::json doc;
+  doc["type"] = "fuse-read";
+  doc["chip"] = ChipName(chip);
+  std::string bytes;
+  for (int i = 0; i < 32; ++i) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", config[i]);
+    bytes += hex;
+  }
+  doc["config"] = bytes;
+  doc["items"] = nlohmann::json::array();
+  const std::string fileName = ConfigFileName(chip);
+  chipcfg::ConfigItems items;
+  if (!fileName.empty() &&
+      chipcfg::LoadConfigItems(chipcfg::ConfigFilePath(fileName), items) == chipcfg::ReadItemsResult::kOk) {
+    for (const chipcfg::ItemDescription& d : items.items) {
+      doc["items"].push_back({
+          {"category", items.CategoryName(d)},
+          {"name", d.name},
+          {"value", chipcfg::ShownValue(d, chipcfg::InitialItemValue(d, config))},
+          {"raw", chipcfg::GetFieldValue(config, d.item.bitPosition, d.item.bitWidth)},
+      });
+    }
+  } else if (!fileName.empty()) {
+    doc["error"] = chipcfg::kConfigFileOpenFailed;
+  }
+  return doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 }  // namespace orven::app

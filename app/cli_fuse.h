@@ -26,6 +26,8 @@ class FuseSession {
   // Prints the 32 bytes and, for a chip with a configuration file, every item decoded: category, name, the
   // value as the editor shows it and the raw field value.
   void Show(const ChipEntry& chip, const uint8_t* config, FILE* out) const;
+  // The same as one JSON document (one line): chip, the 32 bytes as hex text, and the decoded items.
+  std::string ShowJson(const ChipEntry& chip, const uint8_t* config) const;
 
  private:
   bool Fail(int status) {

@@ -1,8 +1,12 @@
 #include "app/device_environment.h"
 
 #include <cstdlib>
+#include <algorithm>
+#include <array>
 #include <cstring>
 
+#include "app/chip_catalogue.h"
+#include "chipcfg/chip_config_defaults.h"
 #include "link/hidapi_backend.h"
 #include "link/socket_backend.h"
 #include "sim/devices.h"
@@ -13,6 +17,19 @@ namespace orven::app {
 struct SimulatorParts {
   sim::VirtualBus bus;
 };
+
+void InstallFactoryConfigs(sim::ProgrammerDevice& device) {
+  for (const ModelCatalogue* catalogue : {&Qx410Catalogue(), &OrvenfCatalogue()}) {
+    for (size_t i = 0; i < catalogue->Size(); ++i) {
+      const ChipEntry& chip = catalogue->entries[i];
+      std::array<uint8_t, 32> config{};
+      if (!chipcfg::LoadChipConfigDefaults(ConfigFileName(chip), config.data())) continue;
+      std::array<uint8_t, 24> parameters;
+      std::copy(std::begin(chip.parameters.bytes), std::end(chip.parameters.bytes), parameters.begin());
+      device.SetFactoryConfig(parameters, config);
+    }
+  }
+}
 
 DeviceEnvironment::~DeviceEnvironment() {
   backend_.reset();
@@ -31,6 +48,8 @@ std::unique_ptr<DeviceEnvironment> DeviceEnvironment::Create(bool simulate) {
     env->sim_ = std::make_unique<SimulatorParts>();
     env->qx410_ = sim::MakeProgrammer(*env->clock_, sim::DeviceModel::kQx410);
     env->orvenf_ = sim::MakeProgrammer(*env->clock_, sim::DeviceModel::kOrvenf);
+    InstallFactoryConfigs(*env->qx410_);
+    InstallFactoryConfigs(*env->orvenf_);
     env->sim_->bus.Attach(env->qx410_);
     env->sim_->bus.Attach(env->orvenf_);
     env->backend_ = std::make_unique<sim::SimBackend>(env->sim_->bus);

@@ -11,6 +11,11 @@
 
 namespace orven::app {
 
+// Gives a simulated programmer the factory configuration bytes of every catalogue chip that has a
+// configuration file (the file's defaults), so that a fresh simulated chip reads back like a new one.
+// Chips whose file cannot be found keep all-zero configuration bytes.
+void InstallFactoryConfigs(sim::ProgrammerDevice& device);
+
 class DeviceEnvironment {
  public:
   enum class Kind { kHidapi, kSocket, kSimulator };

@@ -10,4 +10,3 @@ set_target_properties(orven_app_window PROPERTIES AUTOMOC ON)
 
 add_executable(tormik tormik_main.cpp)
 target_link_libraries(tormik PRIVATE orven_options orven_app_window)
-install(TARGETS tormik RUNTIME DESTINATION bin)

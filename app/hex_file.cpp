@@ -121,6 +121,10 @@ bool ReadWholeFile(const std::string& path, std::unique_ptr<char[]>& data, size_
 }  // namespace
 
 bool LoadHexText(std::string_view text, uint8_t* image, uint32_t limit, const LogFn& log) {
+  return LoadHexText(text, image, limit, log, nullptr);
+}
+
+bool LoadHexText(std::string_view text, uint8_t* image, uint32_t limit, const LogFn& log, HexLoadStats* stats) {
   uint64_t linearBase = 0;   // U × 65536
   uint64_t segmentBase = 0;  // G × 16
   uint64_t lineNo = 0;
@@ -159,6 +163,10 @@ bool LoadHexText(std::string_view text, uint8_t* image, uint32_t limit, const Lo
         // Not wrapped at 64 KiB: a record may run across the page boundary.
         uint64_t at = linearBase + segmentBase + address;
         for (unsigned i = 0; i < count && at + i < limit; ++i) image[at + i] = data[i];
+        if (stats != nullptr) {
+          stats->dataBytes += count;
+          stats->bytesBeyond += at >= limit ? count : (at + count > limit ? at + count - limit : 0);
+        }
         break;
       }
       case kEndOfFile:
@@ -185,10 +193,14 @@ bool LoadHexText(std::string_view text, uint8_t* image, uint32_t limit, const Lo
 }
 
 bool LoadHexFile(const std::string& path, uint8_t* image, uint32_t limit, const LogFn& log) {
+  return LoadHexFile(path, image, limit, log, nullptr);
+}
+
+bool LoadHexFile(const std::string& path, uint8_t* image, uint32_t limit, const LogFn& log, HexLoadStats* stats) {
   std::unique_ptr<char[]> data;
   size_t size = 0;
   if (!ReadWholeFile(path, data, size)) return false;
-  return LoadHexText(std::string_view(data.get(), size), image, limit, log);
+  return LoadHexText(std::string_view(data.get(), size), image, limit, log, stats);
 }
 
 std::string FormatHexText(const uint8_t* data, uint32_t size) {

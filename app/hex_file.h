@@ -19,6 +19,17 @@ bool LoadHexFile(const std::string& path, uint8_t* image, uint32_t limit, const 
 // The same loader over a file's contents already in memory (LoadHexFile reads the file and calls this).
 bool LoadHexText(std::string_view text, uint8_t* image, uint32_t limit, const LogFn& log);
 
+// What a load found, for callers that report more than the window does.
+struct HexLoadStats {
+  uint64_t dataBytes = 0;    // bytes of every data record read, stored or not
+  uint64_t bytesBeyond = 0;  // those of them at or above the limit, dropped
+};
+
+// LoadHexFile and LoadHexText that also count the data (stats may be null). The image is filled exactly as
+// by the plain forms.
+bool LoadHexFile(const std::string& path, uint8_t* image, uint32_t limit, const LogFn& log, HexLoadStats* stats);
+bool LoadHexText(std::string_view text, uint8_t* image, uint32_t limit, const LogFn& log, HexLoadStats* stats);
+
 // Intel HEX text for size bytes of data at address 0: 16-byte data records, an extended linear address record
 // before each 64 KiB page above the first, the end record; lines end in "\r\n".
 std::string FormatHexText(const uint8_t* data, uint32_t size);

@@ -49,10 +49,11 @@ QString QtFileFilter(const char* pairs) {
   const QStringList parts = Q(pairs).split(QLatin1Char('|'));
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
-    const QString& description = parts[i];
-    // Qt takes the patterns from the parentheses at the end of the description.
-    filters << (description.endsWith(QLatin1Char(')')) ? description
-                                                        : description + QStringLiteral(" (") + parts[i + 1] + ')');
+    // "*.*" means every file; on Linux many files have no extension, so it becomes "*" here. Qt takes the
+    // patterns from the last parentheses; with the details hidden, the dialog shows the description alone.
+    QString patterns = parts[i + 1];
+    patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+    filters << parts[i] + QStringLiteral(" (") + patterns + ')';
   }
   return filters.join(QStringLiteral(";;"));
 }
@@ -60,8 +61,10 @@ QString QtFileFilter(const char* pairs) {
 CORVENXFlashDlg::CORVENXFlashDlg(link::HidBackend& backend, Clock& clock, std::string settingsPath, QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(Q(texts::kWindowTitle));
-  setWindowIcon(QIcon::fromTheme(QStringLiteral("applications-electronics"),
-                                 style()->standardIcon(QStyle::SP_DriveHDIcon)));
+  // The installed icon first (share/icons/hicolor), then the desktop theme's.
+  setWindowIcon(QIcon::fromTheme(QStringLiteral("tormik"),
+                                 QIcon::fromTheme(QStringLiteral("applications-electronics"),
+                                                  style()->standardIcon(QStyle::SP_DriveHDIcon))));
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
   logic_ = std::make_unique<MainWindowLogic>(backend, clock, std::move(settingsPath), *this);
   logic_->SetNotificationSink(this);
@@ -283,6 +286,7 @@ void CORVENXFlashDlg::OnDataFile() {
   dialog.setObjectName(QStringLiteral("dataFileDialog"));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   logic_->LoadDataFile(dialog.selectedFiles().first().toStdString());
 }

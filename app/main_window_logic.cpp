@@ -1,5 +1,12 @@
 #include "app/main_window_logic.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
 #include "app/firmware_check.h"
 #include "app/hex_file.h"
 #include "app/session.h"
@@ -57,6 +64,24 @@ std::string LogLines(const std::string& text) {
   return out;
 }
 
+// Why path, an existing file, cannot be read; empty when one byte of it can be read (or it is empty).
+std::string ReadProblem(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  char byte;
+  const ssize_t n = ::read(fd, &byte, 1);
+  const int error = errno;
+  ::close(fd);
+  return n < 0 ? std::strerror(error) : std::string();
+}
+
+// The full path a file dialog would give for path.
+std::string FullPath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.lexically_normal().string();
+}
+
 }  // namespace
 
 const OpButtonInfo& OpButtonOf(OpButton button) { return kOpButtons[static_cast<size_t>(Index(button))]; }
@@ -89,14 +114,18 @@ void MainWindowLogic::Start() {
 
 std::string MainWindowLogic::ConfigPathOf(const ChipEntry& chip) const { return configPath_(ConfigFileName(chip)); }
 
-void MainWindowLogic::ChipRefresh() {
+void MainWindowLogic::ChipRefresh(bool connecting) {
   const ChipEntry& chip = Chip();
   controls_.chipName = ChipName(chip);
   LayoutButtons();
   controls_.configButtonVisible = chip.HasConfigItems();
   view_.ControlsChanged();
   if (!ConfigFileName(chip).empty() && !chipcfg::LoadConfigDefaultsFrom(ConfigPathOf(chip), buffer_.Config())) {
-    view_.ShowMessage(MessageIcon::kError, chipcfg::kConfigFileOpenFailed);
+    if (connecting) {
+      AppendLog(std::string(chipcfg::kConfigFileOpenFailed) + "\n", true);
+    } else {
+      view_.ShowMessage(MessageIcon::kError, chipcfg::kConfigFileOpenFailed);
+    }
   }
 }
 
@@ -149,6 +178,11 @@ void MainWindowLogic::PressConnect() {
   const uint16_t reported = api_.Connect(controls_.modelIndex == 0 ? kQx410ModelWord : kOrvenfModelWord);
   if (reported == 0) {
     AppendLog(ConnectLogLine(reported), true);
+    if (const std::string denied = AccessDeniedPath(backend_); !denied.empty()) {
+      char text[512];
+      std::snprintf(text, sizeof text, texts::kAccessDeniedLog, denied.c_str());
+      AppendLog(text, true);
+    }
     return;
   }
   if (!IsKnownModel(reported)) {
@@ -168,13 +202,17 @@ void MainWindowLogic::PressConnect() {
   controls_.connectCaption = texts::kDisconnectCaption;
   ShowIdentity();
   connected_ = true;
-  // The device decides the catalogue. When it is the other model's, the chip index must name a chip of that
-  // catalogue, and the window must show (and program) that chip.
+  // The device decides the catalogue. When it is the other model's, the connect is a model change: the model
+  // choice (shown again after a disconnect), the settings and the catalogue follow the device, and the chip is
+  // the one last chosen for that model.
   const ModelCatalogue& reportedCatalogue = CatalogueForModelWord(reported);
   if (&reportedCatalogue != catalogue_) {
+    const int modelIndex = reported == kOrvenfModelWord ? 1 : 0;
     catalogue_ = &reportedCatalogue;
-    chipIndex_ = ChipIndexInCatalogue(*catalogue_, chipIndex_, ini_);
-    ChipRefresh();
+    controls_.modelIndex = modelIndex;
+    ini_.WriteInt(kSectionSystem, kKeyModel, modelIndex);
+    chipIndex_ = ChipIndexInCatalogue(*catalogue_, -1, ini_);
+    ChipRefresh(true);
   } else {
     LayoutButtons();
     view_.ControlsChanged();
@@ -239,8 +277,16 @@ void MainWindowLogic::ApplyChipSelection(const ChipSelection::Result& result) {
   ChipRefresh();
 }
 
-bool MainWindowLogic::LoadDataFile(const std::string& path) {
+bool MainWindowLogic::LoadDataFile(const std::string& typedPath) {
   if (Busy()) return false;
+  const std::string path = FullPath(typedPath);
+  if (const std::string problem = ReadProblem(path); !problem.empty()) {
+    // The file is there (the dialog only offers existing files) but its contents cannot be read.
+    char text[1024];
+    std::snprintf(text, sizeof text, texts::kFileReadErrorFmt, path.c_str(), problem.c_str());
+    view_.ShowMessage(MessageIcon::kError, text);
+    return false;
+  }
   buffer_.FillImage();
   const bool loaded = LoadHexFile(path, buffer_.Image(), Chip().FlashSize(),
                                   [this](const std::string& line) { AppendLog(line, false); });

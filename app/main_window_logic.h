@@ -103,7 +103,8 @@ class MainWindowLogic : public programmer::NotificationSink {
   ChipSelection MakeChipSelection() const;
   // The dialog returned OK.
   void ApplyChipSelection(const ChipSelection::Result& result);
-  // The file dialog returned path. True when the file loaded.
+  // The file dialog (or --load) gave path; it is shown and stored as a full path. A file that exists but
+  // cannot be read shows the file-error box and leaves the buffer alone. True when the file loaded.
   bool LoadDataFile(const std::string& path);
   void PressOperation(OpButton button);
   void PressConfig();
@@ -125,7 +126,9 @@ class MainWindowLogic : public programmer::NotificationSink {
   programmer::CIceAPI& Api() { return api_; }
 
  private:
-  void ChipRefresh();
+  // Chip refresh. A configuration file that does not load shows the error box, or, in the middle of a
+  // connect, leaves its line in the log instead.
+  void ChipRefresh(bool connecting = false);
   void LayoutButtons();
   void AppendLog(const std::string& text, bool bringToFront);
   void ShowIdentity();

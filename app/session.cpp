@@ -1,6 +1,7 @@
 #include "app/session.h"
 
 #include "app/texts.h"
+#include "link/hidapi_backend.h"
 #include "programmer/texts.h"
 
 namespace orven::app {
@@ -24,6 +25,11 @@ std::string ConnectLogLine(uint16_t reportedModel) {
 int ChipIndexInCatalogue(const ModelCatalogue& catalogue, int index, const CIni& ini) {
   if (index >= 0 && static_cast<size_t>(index) < catalogue.Size()) return index;
   return catalogue.ClampChipNo(ini.GetInt(catalogue.settingsSection, kKeyChipNo));
+}
+
+std::string AccessDeniedPath(const link::HidBackend& backend) {
+  const auto* hidapi = dynamic_cast<const link::HidapiBackend*>(&backend);
+  return hidapi != nullptr ? hidapi->DeniedPath() : std::string();
 }
 
 bool RefusesFirmwareWrite(const firmware::FirmwareDescriptor& carried, const link::HidBackend& backend) {

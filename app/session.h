@@ -24,6 +24,10 @@ std::string ConnectLogLine(uint16_t reportedModel);
 // Returns index when it names a chip of catalogue, else that model's ChipNO from the settings, else 0.
 int ChipIndexInCatalogue(const ModelCatalogue& catalogue, int index, const CIni& ini);
 
+// The device path that a failed connect could not open for lack of permission, or empty: only the hidapi
+// backend on a machine without the udev rule gives one.
+std::string AccessDeniedPath(const link::HidBackend& backend);
+
 // True when the carried firmware must not be written: the build carries only a test image and the backend
 // reaches physical programmers. The caller then logs programmer::texts::kTestImageRefused instead of updating.
 bool RefusesFirmwareWrite(const firmware::FirmwareDescriptor& carried, const link::HidBackend& backend);

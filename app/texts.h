@@ -26,6 +26,19 @@ inline constexpr const char kCliFirmwareDiffers[] =
     "固件与本程序携带的版本不同: 设备 build %u, 携带 V%d.%2.2X build %u%s. 可用 upgrade 升级.\n";
 inline constexpr const char kCliTestImage[] = " (测试映像)";
 
+// A programmer is attached but its device node may not be opened: the udev rule is missing or not loaded.
+// %s is the device path.
+inline constexpr const char kCliAccessDenied[] =
+    "tormik-cli: the programmer at %s cannot be opened: permission denied.\n"
+    "  Install the udev rule 60-orven.rules (packaged in /usr/lib/udev/rules.d/; from a source tree copy\n"
+    "  packaging/60-orven.rules to /etc/udev/rules.d/), load it with\n"
+    "    sudo udevadm control --reload-rules && sudo udevadm trigger\n"
+    "  and plug the programmer in again.\n";
+inline constexpr const char kAccessDeniedLog[] =
+    "无权打开编程器 %s: 请安装 udev 规则 60-orven.rules, 然后执行\n"
+    "  sudo udevadm control --reload-rules && sudo udevadm trigger\n"
+    "并重新插入编程器.\n";
+
 // Connecting (the window's log and model label, and the command line).
 inline constexpr const char kConnectedPrefix[] = "设备连接成功, 型号: ";
 inline constexpr const char kUnknownModel[] = "UNKOWN MODEL";
@@ -61,6 +74,8 @@ inline constexpr const char kLogTab[] = "操作信息";
 inline constexpr const char kDataBufferTab[] = "数据缓冲区";
 // File-open filter as pairs of description and pattern, '|'-separated.
 inline constexpr const char kHexFileFilter[] = "Intel Hex file(*.hex)|*.hex|All Files (*.*)|*.*||";
+// The file-error box for a data file whose contents cannot be read: the path, then the system's reason.
+inline constexpr const char kFileReadErrorFmt[] = "读取文件 %s 时发生错误.\n%s";
 inline constexpr const char kAboutEntry[] = "关于 TORMIK(&A)...";
 inline constexpr const char kAboutTitle[] = "关于 TORMIK";
 inline constexpr const char kAboutText[] = "TORMIK V1.00 版";

@@ -29,6 +29,14 @@ NumberKeyAction NumberKeyRule(char32_t ch, size_t textLength, bool hasSelection)
   return IsHexDigit(ch) ? NumberKeyAction::kPass : NumberKeyAction::kRefuse;
 }
 
+bool IsNumberFieldText(const std::u32string& text) {
+  if (text.size() > kNumberMaxChars) return false;
+  for (char32_t ch : text) {
+    if (!IsHexDigit(ch)) return false;
+  }
+  return true;
+}
+
 std::string FormatNumber(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));

@@ -24,6 +24,10 @@ enum class NumberKeyAction {
 // ignored; Enter and Esc still close. Otherwise 0-9, A-F, a-f and control characters pass.
 NumberKeyAction NumberKeyRule(char32_t ch, size_t textLength, bool hasSelection);
 
+// Whether text may stand in the field at all: at most 8 characters, each 0-9, A-F or a-f (empty included).
+// Pasted or input-method text is held to this as a whole, as typed keys are one by one.
+bool IsNumberFieldText(const std::u32string& text);
+
 // The text a number item shows: "%X" of the value.
 std::string FormatNumber(uint32_t value);
 

@@ -13,6 +13,7 @@ packages=(
   nlohmann-json3-dev
   sdcc sdcc-ucsim
   binutils
+  dpkg-dev lintian
   xvfb xauth fonts-wqy-microhei imagemagick
 )
 missing=()

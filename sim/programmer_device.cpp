@@ -102,6 +102,12 @@ void ProgrammerDevice::SetConfig(const std::array<uint8_t, 32>& config) {
   config_ = config;
 }
 
+void ProgrammerDevice::SetFactoryConfig(const std::array<uint8_t, 24>& parameters,
+                                         const std::array<uint8_t, 32>& config) {
+  std::lock_guard lock(mutex_);
+  factoryConfigs_[parameters] = config;
+}
+
 void ProgrammerDevice::SetChipSignature(std::optional<std::array<uint8_t, 4>> signature) {
   std::lock_guard lock(mutex_);
   signatureOverride_ = signature;
@@ -196,7 +202,19 @@ Reply ProgrammerDevice::ChipCommand(const FrameReport& command, const std::vecto
   Reply r;
   const uint8_t code = command.Code();
   if (code == cmd::kInitChip) {
-    std::memcpy(parameters_.data(), command.Params(), parameters_.size());
+    std::array<uint8_t, 24> selected;
+    std::memcpy(selected.data(), command.Params(), selected.size());
+    if (!chipPresent_ || selected != parameters_) {
+      // Another chip in the socket: its configuration bytes are the factory's, not the last chip's.
+      auto it = factoryConfigs_.find(selected);
+      if (it != factoryConfigs_.end()) {
+        config_ = it->second;
+      } else {
+        config_.fill(0);
+      }
+    }
+    chipPresent_ = true;
+    parameters_ = selected;
     const uint32_t size = std::min<uint32_t>(GetU32Le(parameters_.data() + 6), 0x40000);
     // A chip of another size is a different chip: it arrives erased. The same size keeps its contents, so
     // program, then verify and read, see the same chip.

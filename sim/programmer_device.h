@@ -49,6 +49,10 @@ class ProgrammerDevice : public SimDevice {
   void SetFlash(uint32_t address, const std::vector<uint8_t>& bytes);
   std::array<uint8_t, 32> Config() const;
   void SetConfig(const std::array<uint8_t, 32>& config);
+  // The configuration bytes a chip leaves the factory with, by the 24-byte parameter block the host selects it
+  // with. Whenever Initialise chip names another chip than the one in the socket, the new chip arrives with
+  // these bytes, or with all zeros when none are registered for it.
+  void SetFactoryConfig(const std::array<uint8_t, 24>& parameters, const std::array<uint8_t, 32>& config);
   // A chip whose signature differs from the selected entry's (default: it matches the entry).
   void SetChipSignature(std::optional<std::array<uint8_t, 4>> signature);
   // The device's own processing time for a command code.
@@ -83,6 +87,8 @@ class ProgrammerDevice : public SimDevice {
   bool firmwareFinished_ = false;
 
   std::array<uint8_t, 24> parameters_{};
+  bool chipPresent_ = false;  // an Initialise chip has put a chip in the socket
+  std::map<std::array<uint8_t, 24>, std::array<uint8_t, 32>> factoryConfigs_;
   std::vector<uint8_t> flash_;
   std::array<uint8_t, 32> config_{};
   std::optional<std::array<uint8_t, 4>> signatureOverride_;

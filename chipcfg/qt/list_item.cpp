@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QValidator>
 #include <algorithm>
 #include <vector>
 
@@ -83,6 +84,17 @@ class DropDownBox : public QComboBox {
 
  private:
   CComboItem* row_;
+};
+
+// Holds pasted and input-method text to the same rule as typed keys: text that is not a hexadecimal number
+// of at most 8 digits is refused whole, so nothing is dropped silently when the field commits.
+class NumberValidator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    const QList<uint> ucs4 = input.toUcs4();
+    return IsNumberFieldText(std::u32string(ucs4.begin(), ucs4.end())) ? Acceptable : Invalid;
+  }
 };
 
 // The number editor: a frameless field that applies the typing rules before the toolkit sees a key, so Enter
@@ -387,6 +399,7 @@ void CEditItem::CreateEditor(QWidget* parent, const QFont& font, int controlId) 
   field->setFont(font);
   field->setFrame(false);
   field->setMaxLength(static_cast<int>(kNumberMaxChars));
+  field->setValidator(new NumberValidator(field));
   field->setObjectName(QStringLiteral("editor%1").arg(controlId));
   field->setTextMargins(0, 0, 0, 0);
   MakeWhite(field);

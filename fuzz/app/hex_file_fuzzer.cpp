@@ -15,9 +15,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   buffer.FillImage();
   size_t logLines = 0;
-  orven::app::LoadHexText(text, buffer.Image(), ImageBuffer::kImageSize,
-                          [&](const std::string&) { ++logLines; });
+  orven::app::HexLoadStats all;
+  const bool loaded = orven::app::LoadHexText(text, buffer.Image(), ImageBuffer::kImageSize,
+                                              [&](const std::string&) { ++logLines; }, &all);
   if (logLines > 1) std::abort();  // a load stops at its first complaint
+  if (all.bytesBeyond > all.dataBytes) std::abort();
+
+  // With a 4 KiB chip the same records are counted, and what the chip cannot hold is counted as beyond.
+  orven::app::HexLoadStats small;
+  buffer.FillImage();
+  if (orven::app::LoadHexText(text, buffer.Image(), 0x1000, nullptr, &small) != loaded) std::abort();
+  if (small.dataBytes != all.dataBytes || small.bytesBeyond < all.bytesBeyond) std::abort();
 
   // Any bytes round-trip through the writer and the loader.
   if (size <= 4096) {

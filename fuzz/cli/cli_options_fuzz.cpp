@@ -21,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& step : options.steps) {
       (void)orven::app::OperationMaskOf(step.command);
       (void)orven::app::TakesFile(step.command);
+      (void)orven::app::CommandName(step.command);
+      (void)orven::app::DataFormatOf(step.file, options.format);
     }
   }
   return 0;

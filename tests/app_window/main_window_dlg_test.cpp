@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+
 #include <QFileDialog>
+#include <QListView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -17,6 +19,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -111,8 +114,27 @@ TEST(SelChipDlg, OrvenfHasOneVendorSevenChipsAndNoNotes) {
 }
 
 TEST(QtFileFilter, FromPairs) {
-  EXPECT_EQ(QtFileFilter(texts::kHexFileFilter), QStringLiteral("Intel Hex file(*.hex);;All Files (*.*)"));
+  EXPECT_EQ(QtFileFilter(texts::kHexFileFilter), QStringLiteral("Intel Hex file(*.hex) (*.hex);;All Files (*.*) (*)"));
   EXPECT_EQ(QtFileFilter("Data|*.bin||"), QStringLiteral("Data (*.bin)"));
+}
+
+TEST(QtFileFilter, AllFilesListsFilesWithoutAnExtensionAndTheLabelsStayAsWritten) {
+  TempDir dir;
+  std::ofstream(dir.Path("blink.hex")) << ":00000001FF\n";
+  std::ofstream(dir.Path("firmware")) << ":00000001FF\n";
+  QFileDialog dialog(nullptr, QString(), QString::fromStdString(dir.Path("")), QtFileFilter(texts::kHexFileFilter));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  ASSERT_NE(types, nullptr);
+  EXPECT_EQ(types->itemText(0), QStringLiteral("Intel Hex file(*.hex)"));
+  EXPECT_EQ(types->itemText(1), QStringLiteral("All Files (*.*)"));
+  dialog.show();
+  auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+  ASSERT_NE(list, nullptr);
+  QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 1);
+  dialog.selectNameFilter(dialog.nameFilters()[1]);
+  QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
 }
 
 // --- the main window ---
@@ -291,7 +313,8 @@ TEST_F(MainWindowDlgTest, EndToEndAutomaticDownloadIntoTheSimulator) {
   OnNextModal([hexPath](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->nameFilters().first(), QStringLiteral("Intel Hex file(*.hex)"));
+    EXPECT_EQ(dialog->nameFilters().first(), QStringLiteral("Intel Hex file(*.hex) (*.hex)"));
+    EXPECT_TRUE(dialog->testOption(QFileDialog::HideNameFilterDetails)) << "the labels show as written";
     dialog->selectFile(hexPath);
     static_cast<QDialog*>(dialog)->accept();  // as the dialog's own open button does
   });

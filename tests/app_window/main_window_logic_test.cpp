@@ -2,6 +2,7 @@
 // algorithm code, connect and disconnect, the firmware check, data files, operations and their notifications.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "app/firmware_check.h"
@@ -265,15 +266,15 @@ TEST_F(WindowTest, UnknownModelWordShowsItsLabelAndTheNextPressDisconnects) {
   EXPECT_EQ(view_.log, "");  // a disconnect, not a second connect attempt
 }
 
-// The user chose one model, the device that answers is the other one: the chip index must name a chip of the
-// device's catalogue.
+// The user chose one model, the device that answers is the other one: the connect is a model change, so the
+// chip is the one last chosen for the device's model.
 TEST_F(WindowTest, ConnectToTheOtherModelKeepsTheChipInsideItsCatalogue) {
   struct Case {
     int qx410Chip;
     int orvenfChipNo;  // -1: not in the settings
     int expected;
   };
-  const Case cases[] = {{22, 3, 3}, {22, -1, 0}, {4, 6, 4}};
+  const Case cases[] = {{22, 3, 3}, {22, -1, 0}, {4, 6, 6}};
   for (const Case& k : cases) {
     SCOPED_TRACE(k.qx410Chip);
     bus_.DetachAll();
@@ -291,6 +292,56 @@ TEST_F(WindowTest, ConnectToTheOtherModelKeepsTheChipInsideItsCatalogue) {
     EXPECT_EQ(logic_->Controls().chipName, ChipName(OrvenfCatalogue().entries[static_cast<size_t>(k.expected)]));
     EXPECT_EQ(logic_->Controls().modelLabel, "ORVENF [已连接]");
   }
+}
+
+TEST_F(WindowTest, AfterTheOtherModelConnectsAndDisconnectsChoiceCatalogueAndSettingsAgree) {
+  auto device = std::make_shared<sim::ProgrammerDevice>(clock_, sim::Qx410Model());
+  device->SetIdentity(sim::OrvenfModel().identity);
+  bus_.Attach(device);
+  CIni(settingsPath_).WriteInt("ORVENF", kKeyChipNo, 4);  // ATmega16 [ISP], which has a configuration file
+  MainWindowLogic& logic = Create();
+  logic.SetConfigPathResolver([this](const std::string& name) { return dir_.Path(name + ".cfg"); });  // none
+  logic.Start();
+  ASSERT_EQ(logic.Controls().modelIndex, 0);
+  logic.PressConnect();
+  ASSERT_TRUE(logic.Connected());
+  EXPECT_TRUE(view_.messages.empty()) << "no box in the middle of connecting";
+  EXPECT_EQ(view_.log, "设备连接成功, 型号: ORVENF\n芯片配置文件开启失败.\n");
+  logic.PressConnect();
+  EXPECT_TRUE(logic.Controls().modelChoiceVisible);
+  EXPECT_EQ(logic.Controls().modelIndex, 1);
+  EXPECT_EQ(&logic.Catalogue(), &OrvenfCatalogue());
+  EXPECT_EQ(Setting(kSectionSystem, kKeyModel), 1);
+  EXPECT_EQ(logic.ChipIndex(), 4);
+  EXPECT_EQ(logic.Controls().chipName, "ATmega16 [ISP]");
+  // The next start comes up the same way.
+  Create().Start();
+  EXPECT_EQ(logic_->Controls().modelIndex, 1);
+  EXPECT_EQ(logic_->ChipIndex(), 4);
+}
+
+TEST_F(WindowTest, DataFilesAreKeptByTheirFullPathAndAnUnreadableOneShowsTheFileErrorBox) {
+  Start();
+  SelectChip(1);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.Path(""));
+  std::ofstream("relative.hex") << ":0400000001020304F2\n";
+  const bool loaded = logic_->LoadDataFile("./relative.hex");
+  std::filesystem::current_path(before);
+  ASSERT_TRUE(loaded);
+  const std::string full = (std::filesystem::path(dir_.Path("")) / "relative.hex").lexically_normal().string();
+  EXPECT_EQ(logic_->Controls().dataFile, full);
+  EXPECT_EQ(FileM(settingsPath_), full);
+
+  // A directory exists but cannot be read as a file.
+  const std::string unreadable = dir_.Path("folder.hex");
+  std::filesystem::create_directory(unreadable);
+  EXPECT_FALSE(logic_->LoadDataFile(unreadable));
+  ASSERT_EQ(view_.messages.size(), 1u);
+  EXPECT_EQ(view_.messages[0].icon, MessageIcon::kError);
+  EXPECT_EQ(view_.messages[0].text.rfind("读取文件 " + unreadable + " 时发生错误.\n", 0), 0u) << view_.messages[0].text;
+  EXPECT_EQ(logic_->Buffer().Image()[0], 0x01) << "the buffer keeps the last file";
+  EXPECT_EQ(logic_->Controls().dataFile, full);
 }
 
 TEST(FirmwareCheck, DecisionAndText) {

@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -262,6 +265,31 @@ TEST_F(ConfigDlgTest, NumberFieldTakesEightDigitsAndStillClosesOnEnterAndEsc) {
   ClickOk();
   EXPECT_EQ(config_[2], 0x78) << "the field is 8 bits wide";
   EXPECT_EQ(config_[3], 0xA7);
+}
+
+TEST_F(ConfigDlgTest, PastedAndInputMethodTextThatIsNotHexIsRefusedLikeTypedKeys) {
+  OpenStandard();
+  QLineEdit* field = OpenNumberField(kTrim);
+  field->setText(QStringLiteral("12"));
+  field->end(false);
+  QGuiApplication::clipboard()->setText(QStringLiteral("3G"));
+  field->paste();
+  EXPECT_EQ(field->text(), QStringLiteral("12")) << "a paste with a non-hex character is refused whole";
+  QGuiApplication::clipboard()->setText(QStringLiteral("aB"));
+  field->paste();
+  EXPECT_EQ(field->text(), QStringLiteral("12aB"));
+
+  QInputMethodEvent composed;
+  composed.setCommitString(QStringLiteral("\uFF11\uFF12"));  // full-width digits from an input method
+  QApplication::sendEvent(field, &composed);
+  EXPECT_EQ(field->text(), QStringLiteral("12aB"));
+  QInputMethodEvent digits;
+  digits.setCommitString(QStringLiteral("7"));
+  QApplication::sendEvent(field, &digits);
+  EXPECT_EQ(field->text(), QStringLiteral("12aB7"));
+
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_EQ(Row(kTrim)->GetValue(), 0x12AB7) << "what stands in the field is what is committed";
 }
 
 TEST_F(ConfigDlgTest, DropDownWithoutMatchingOptionOpensUnselectedAndOkLeavesItsField) {

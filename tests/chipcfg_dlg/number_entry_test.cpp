@@ -32,6 +32,15 @@ TEST(NumberEntry, KeyRules) {
   }
 }
 
+TEST(NumberEntry, FieldTextIsAtMostEightHexDigits) {
+  EXPECT_TRUE(IsNumberFieldText(U""));
+  EXPECT_TRUE(IsNumberFieldText(U"0123abCD"));
+  EXPECT_FALSE(IsNumberFieldText(U"123456789"));
+  EXPECT_FALSE(IsNumberFieldText(U"12 3"));
+  EXPECT_FALSE(IsNumberFieldText(U"0x1F"));
+  EXPECT_FALSE(IsNumberFieldText(U"\uFF11"));  // a full-width digit
+}
+
 TEST(NumberEntry, FormatIsUpperCaseHexWithoutLeadingZeros) {
   EXPECT_EQ(FormatNumber(0), "0");
   EXPECT_EQ(FormatNumber(0x0F), "F");

@@ -1,5 +1,6 @@
 // orven-sim: serves one simulated programmer (the QX410 with its emulator side and VELM5 pod, or the ORVENF)
 // over the socket device protocol until stopped.
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/device_environment.h"
 #include "link/clock.h"
 #include "firmware/carried_firmware.h"
 #include "sim/devices.h"
@@ -23,7 +25,7 @@ void OnSignal(int) {
 
 int Usage(FILE* out, int status) {
   std::fprintf(out,
-               "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--trace FILE] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
+               "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--serial HEX] [--trace FILE] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
                "                 [--no-pod] [--breakpoints N] [--firmware-build N] [--crystal HZ]\n"
                "\n"
                "Serves one simulated ORVEN programmer on the Unix socket PATH until interrupted.\n"
@@ -32,6 +34,7 @@ int Usage(FILE* out, int status) {
                "  --listen PATH   socket path to create (replaced if it exists)\n"
                "  --model M       qx410 (default; product 0x5120) or orvenf (product 0x5121)\n"
                "  --loader        start in the firmware loader (as after an interrupted update)\n"
+               "  --serial HEX    serial number, 8 hex digits as 'info' shows them (default 01AB007F)\n"
                "  --trace FILE    on exit, write the code of every command received to FILE, one per line\n"
                "  --fault F       inject a fault for command CODE; KIND is noreply, wrongcode, wrongmarker,\n"
                "                  missingdata, shortdata, baddata, refuse (VALUE = status), leave (VALUE = ms,\n"
@@ -66,6 +69,7 @@ int main(int argc, char** argv) {
   orven::sim::EmulatorOptions emulator;
   emulator.firmwareBuild = orven::sim::Qx410Model().identity.Build();
   bool emulatorFlags = false;
+  std::string serial;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") return Usage(stdout, 0);
@@ -94,6 +98,8 @@ int main(int argc, char** argv) {
       if (arg == "--firmware-build") emulator.firmwareBuild = number;
       if (arg == "--crystal") emulator.crystalHz = number;
       emulatorFlags = true;
+    } else if (arg == "--serial") {
+      serial = value;
     } else if (arg == "--trace") {
       trace = value;
     } else if (arg == "--fault") {
@@ -130,6 +136,19 @@ int main(int argc, char** argv) {
     device->SetInLoader(loader);
   }
   for (const auto& [code, fault] : faults) device->SetFault(code, fault);
+  orven::app::InstallFactoryConfigs(*device);
+  if (!serial.empty()) {
+    unsigned b[4] = {};
+    bool ok = serial.size() == 8;
+    for (char c : serial) ok = ok && std::isxdigit(static_cast<unsigned char>(c));
+    if (!ok || std::sscanf(serial.c_str(), "%2x%2x%2x%2x", &b[0], &b[1], &b[2], &b[3]) != 4) {
+      std::fprintf(stderr, "orven-sim: --serial takes 8 hex digits, not '%s'\n", serial.c_str());
+      return 2;
+    }
+    orven::IdentificationBlock id = device->Identity();
+    id.SetSerial(uint8_t(b[0]), uint8_t(b[1]), uint8_t(b[2]), uint8_t(b[3]));
+    device->SetIdentity(id);
+  }
   orven::sim::SocketServer server(device, path);
   g_server = &server;
   std::signal(SIGINT, OnSignal);

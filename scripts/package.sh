@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the Debian package of the programs (orven-tools_VERSION_ARCH.deb in BUILD_DIR/package/).
+#   scripts/package.sh [BUILD_DIR]           build (only what is missing) and package
+#   scripts/package.sh --check [BUILD_DIR]   the same, then unpack the package into an empty root, run the
+#                                            installed tormik-cli from there and let lintian look at it
+set -euo pipefail
+cd "$(dirname "$0")/.."
+check=0
+if [ "${1:-}" = "--check" ]; then
+  check=1
+  shift
+fi
+build=${1:-build}
+scripts/setup.sh "$build" -DORVEN_WERROR=ON
+rm -rf "$build/package"
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/package/*.deb)
+echo "package: $deb"
+dpkg-deb --info "$deb" | sed -n 's/^ *\(Depends\|Recommends\):/  \1:/p'
+[ "$check" -eq 1 ] || exit 0
+
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root"
+# The installed program must find its chip configuration files under share/orven/ beside its bin/: the
+# simulated chip reads back the factory defaults of MEGA16.cfg, and the items are decoded from the same file.
+out=$(cd / && env -i PATH=/usr/bin:/bin HOME="$root" "$root/usr/bin/tormik-cli" --simulate --chip "ATmega16 [ISP]" fuse-read)
+echo "$out" | sed -n '1,4p'
+grep -q '^E1 99 ' <<<"$out" || { echo "package check: the factory defaults were not read back" >&2; exit 1; }
+grep -q '^\[欠压检测\] BODEN = ' <<<"$out" || { echo "package check: the configuration file was not found" >&2; exit 1; }
+lintian --fail-on error --suppress-tags-from-file /dev/null "$deb"
+echo "package check passed"
