@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver-ui/setup_dialog_record.h"
+#include "orvend/orvend.h"
 #include "driver-ui/setup_dlg.h"
 
 namespace orven::driverui {

@@ -7,7 +7,7 @@
 #include <QFont>
 #include <QRect>
 
-#include "driver-ui/setup_dialog_record.h"
+#include "orvend/orvend.h"
 
 class QCheckBox;
 class QComboBox;
