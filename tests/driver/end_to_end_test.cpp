@@ -1,6 +1,7 @@
 // The entry points as a host calls them, against the simulated QX410 and its pod in virtual time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -134,6 +135,28 @@ TEST_F(EndToEnd, StopFromASecondThreadDuringAGo) {
   EXPECT_LT(pc, program.code.size());
   // The driver serves requests again.
   ASSERT_EQ(TestHostGoStep(ORVEND_GO_STEP, 1, 0), 0u);
+}
+
+TEST_F(EndToEnd, StopWithTheStopWhileRunningFeature) {
+  // A new connection forgets that the full load covered C:0x003B; this load leaves those three bytes alone.
+  ASSERT_EQ(TestHostConnect(&host), 0u);
+  for (uint32_t at = 0; at < program.code.size(); at += 0x40) {
+    uint32_t end = std::min<uint32_t>(at + 0x40, static_cast<uint32_t>(program.code.size()));
+    if (at <= 0x3D && end > 0x3B) continue;
+    OrvendAddress address{};
+    address.address.tagged = at;
+    ASSERT_EQ(AG_MemAcc(ORVEND_MEM_WRITE_CODE, program.code.data() + at, &address, end - at), 0);
+  }
+  AG_Init(ORVEND_INIT_RESET, nullptr);
+  TestHostRefreshRegisters(&host);
+  boxes.clear();
+  std::thread go([&] { TestHostGoStep(ORVEND_GO, 0, 0); });
+  while (!Device().PodRunning()) std::this_thread::yield();
+  EXPECT_EQ(TestHostGoStep(ORVEND_GO_STOP, 0, 0), 1u);
+  go.join();
+  EXPECT_TRUE(boxes.empty()) << "stopped by the pod's own mechanism, no question";
+  EXPECT_EQ(host.fatal_notices, 0);
+  EXPECT_FALSE(Device().PodRunning());
 }
 
 TEST_F(EndToEnd, MemoryOfEverySpaceWithTheCacheRules) {

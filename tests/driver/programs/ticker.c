@@ -16,6 +16,7 @@ void tick(void) {
 void mark(void) { hits++; }
 
 void main(void) {
+  EA = 1; /* the pod's stop-while-running mechanism needs interrupts */
   counter = 0;
   hits = 0;
   while (1) {
