@@ -2,8 +2,8 @@
 
 add_library(orven_options INTERFACE)
 target_compile_options(orven_options INTERFACE
-  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual
-  -Wimplicit-fallthrough)
+  -Wall -Wextra -Wpedantic -Wshadow -Wcast-align -Wunused -Wimplicit-fallthrough
+  $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor -Woverloaded-virtual>)
 if(ORVEN_WERROR)
   target_compile_options(orven_options INTERFACE -Werror)
 endif()
