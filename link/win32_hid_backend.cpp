@@ -3,7 +3,10 @@
 // windows.h before the SetupDi and HID headers, which rely on its types.
 #include <windows.h>
 
+// MinGW's HID header declares its functions without C linkage guards.
+extern "C" {
 #include <hidsdi.h>
+}
 #include <setupapi.h>
 
 #include <vector>
