@@ -153,6 +153,8 @@ class CIceUsb {
   bool StopVectorConflict() const { return stopVectorConflict_.load(); }
   // The target of the last PrepareDownload: a TargetChipTable index, or kTargetPod.
   int32_t SelectedTargetIndex() const { return selectedTarget_.load(); }
+  // True between a successful PrepareDownload and the DownloadImage that uses it.
+  bool DownloadPrepared() const { return prepared_.load(); }
 
   // --- Download to the pod or a target chip ---
 
@@ -161,7 +163,8 @@ class CIceUsb {
   int32_t SelectedChipIndex() const;
   // Chooses the target; for a chip initialises and erases it. Prints its progress to the host.
   bool PrepareDownload();
-  // Collects the host's flash segments, programs them to the prepared target, verifies and starts them.
+  // Collects the host's flash segments, programs them to the prepared target, verifies and starts them. Refuses
+  // (with a message) unless a PrepareDownload succeeded since the last download.
   bool DownloadImage();
   bool InitTargetChip();
   bool EraseTargetChip();
@@ -181,17 +184,36 @@ class CIceUsb {
 
  private:
   enum class Outcome { kOk, kSendFailed, kNoReply, kMalformed };
-  struct Exchange;
 
+  // One command and (unless reply is false) its reply.
+  struct Exchange {
+    link::FrameReport command;
+    const uint8_t* payload = nullptr;  // data reports after the command
+    uint32_t payloadLength = 0;
+    bool reply = true;
+    uint32_t timeoutMs = 0;
+    bool read = false;        // the reply must carry exactly `wanted` data bytes, copied to dest when accepted
+    uint8_t* dest = nullptr;
+    uint32_t wanted = 0;      // at most kMaxReplyData
+    bool malformedSetsFatal = true;
+    link::FrameReport response;
+  };
+  static constexpr uint32_t kMaxReplyData = 256;
+
+  // Runs one exchange under the link lock. A malformed reply shows the communication-error box (after the
+  // lock is released) and sets fatal unless the exchange says otherwise.
   Outcome Transact(Exchange& x);
-  Outcome Command(uint8_t code, uint32_t address, uint32_t length, uint32_t timeoutMs,
-                  link::FrameReport* response = nullptr);
-  bool ChunkedRead(uint8_t code, uint8_t* buffer, uint32_t address, uint32_t count, bool mask16,
+  Outcome Simple(uint8_t code, uint32_t address, uint32_t length, uint32_t timeoutMs,
+                 link::FrameReport* response = nullptr);
+  Outcome SendOnly(uint8_t code);
+  bool ChunkedRead(uint8_t code, uint8_t* buffer, uint32_t address, uint32_t count, bool code16,
                    bool replyFailureIsFatal);
   bool ChunkedWrite(uint8_t code, const uint8_t* buffer, uint32_t address, uint32_t count,
                     bool replyFailureIsFatal);
+  // Box 5027 and (by default) the fatal flag.
   void CommError(bool setFatal = true);
-  bool IdentifyInto(IdentificationBlock* out, bool commErrorSetsFatal, Outcome* outcome);
+  Outcome Identify(IdentificationBlock* out, bool malformedSetsFatal);
+  void CheckFirmware(const IdentificationBlock& id);
   bool OpenLink();
   void CloseLink();
   bool TestImageBlocked(const uint8_t* image) const;
@@ -212,6 +234,7 @@ class CIceUsb {
   std::atomic<bool> quietCodeRange_{false};
   std::atomic<int32_t> selectedTarget_{0};
   std::atomic<bool> stopVectorConflict_{false};
+  std::atomic<bool> prepared_{false};
   ProgressBar bar_;
 
   mutable std::mutex linkMutex_;  // guards hid_, frame_, identity_, armed_ and each whole exchange
