@@ -48,6 +48,13 @@ OrvendHostWindow HostWindowFor(void* hwnd) {
   return window;
 }
 
+const OrvendHostWindow* BindHostWindow(void* hwnd) {
+  static OrvendHostWindow bound;
+  bound = HostWindowFor(hwnd);
+  SetOwnerWindow(hwnd);
+  return &bound;
+}
+
 void SetOwnerWindow(void* hwnd) { gOwner.store(static_cast<HWND>(hwnd)); }
 
 void* OwnerWindow() { return gOwner.load(); }

@@ -12,6 +12,10 @@ namespace orven::driver::win32 {
 // post is PostMessageA, which queues it and returns.
 OrvendHostWindow HostWindowFor(void* hwnd);
 
+// AG_Init 0x030A on Windows: keeps the record for the IDE's window (the driver holds a pointer to it) and makes
+// the window the owner of the driver's boxes.
+const OrvendHostWindow* BindHostWindow(void* hwnd);
+
 // The window that owns the driver's message boxes and its setup dialog: the IDE's main window once it is bound,
 // null (the desktop) before. Safe from any thread.
 void SetOwnerWindow(void* hwnd);
