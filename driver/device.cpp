@@ -105,6 +105,16 @@ void UseDeviceForTesting(link::HidBackend& backend, Clock& clock) {
   Attach(backend, clock);
 }
 
+void ReleaseDeviceForTesting() {
+  std::lock_guard lock(deviceMutex);
+  if (device.ownedBackend) return;  // chosen from the environment: lives as long as the library
+  device.target.reset();
+  device.ice.reset();
+  device.backend = nullptr;
+  device.clock = nullptr;
+  State().target = testTarget;
+}
+
 void UseTargetForTesting(Target* target) {
   std::lock_guard lock(deviceMutex);
   testTarget = target;

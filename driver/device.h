@@ -21,6 +21,8 @@ emulator::CIceUsb& DeviceIce();
 // Test programs only (not exported from the library): from now on the driver talks to this backend in this
 // clock's time; both are borrowed and must outlive the driver's use of them. Replaces any earlier device.
 void UseDeviceForTesting(link::HidBackend& backend, Clock& clock);
+// Test programs only: drops the emulator object of UseDeviceForTesting while its backend still exists.
+void ReleaseDeviceForTesting();
 // Test programs only: the driver uses this target (borrowed) instead of an emulator; null restores the device.
 void UseTargetForTesting(Target* target);
 // Test programs only: the driver's state back to how the library was loaded (device, bindings, UI kept).

@@ -1,5 +1,7 @@
-/* A main loop that calls one function per pass; each pass leaves a trace in data, idata and xdata. */
+/* A main loop that calls one function per pass and marks the end of each pass with another; each pass leaves
+ * a trace in data, idata and xdata. */
 #include <8052.h>
+
 volatile unsigned char counter;
 volatile unsigned char hits;
 __xdata unsigned char xbuf[16];
@@ -11,12 +13,14 @@ void tick(void) {
   ibuf[counter & 7] = counter;
 }
 
+void mark(void) { hits++; }
+
 void main(void) {
   counter = 0;
   hits = 0;
   while (1) {
     tick();
     P1 = counter;
-    hits++;
+    mark();
   }
 }
