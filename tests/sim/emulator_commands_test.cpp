@@ -2,6 +2,8 @@
 // registers, run control, breakpoints, the pod knobs and faults on the emulator codes.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "sim/mcs51/sfr.h"
 #include "tests/sim/emulator_rig.h"
 
@@ -352,6 +354,45 @@ TEST(EmulatorDevice, FaultPlanReachesTheEmulatorCodesAndTheLogRecordsThem) {
   EXPECT_EQ(rig.Exchange(EC_READ_REGS, 0, 16).data.size(), 16u);
   EXPECT_EQ(rig.Device().CommandLog(),
             (std::vector<uint8_t>{EC_READ_REGS, EC_STEP, EC_STEP, EC_CHIP_PROGRAM, EC_READ_XDATA, EC_READ_REGS}));
+}
+
+// Whatever the host sends, the device answers within its bounds: random command and data reports (with the
+// pod running random code now and then) under the sanitizers, and the device still works afterwards.
+TEST(EmulatorDevice, RandomReportsKeepTheDeviceSound) {
+  EmulatorRig rig;
+  sim::EmulatorDevice& device = rig.Device();
+  std::mt19937 random(20261207);
+  auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+  const uint32_t edges[] = {0, 1, 0x7F, 0x80, 0xFF, 0x100, 0xFBFF, 0xFC00, 0xFFFF, 0x10000, 0xF00000FF, 0xFFFFFFFF};
+  uint8_t report[65];
+  uint8_t out[65];
+  uint64_t readyAt = 0;
+  for (int i = 0; i < 20000; ++i) {
+    for (uint8_t& b : report) b = static_cast<uint8_t>(random());
+    report[0] = 0;
+    if (pick(4) != 0) {
+      // Report byte 0 is the report id; the payload's marker, code and flag follow.
+      report[1] = link::kCommandMarker;
+      // Restarts are left out: they take the device off the bus for seconds.
+      do {
+        report[3] = static_cast<uint8_t>(pick(46));
+      } while (report[3] == EC_RESTART || report[3] == EC_ENTER_LOADER);
+      report[4] = pick(3) == 0 ? 0 : link::kNoDataFlag;
+      PutU32Le(report + 5, pick(2) ? edges[pick(12)] : static_cast<uint32_t>(random()));
+      PutU32Le(report + 9, pick(2) ? edges[pick(12)] & 0x3FF : pick(2000));
+    } else {
+      report[1] = link::kDataMarker;
+      report[2] = static_cast<uint8_t>(pick(20));
+    }
+    device.Receive(report, sizeof report, device.Generation());
+    while (device.TakeOutput(device.Generation(), rig.clock.NowMs(), out, &readyAt) == sim::SimDevice::Output::kReport) {
+      ASSERT_TRUE(out[1] == link::kResponseMarker || out[1] == link::kDataMarker);
+    }
+    if (pick(50) == 0) rig.clock.Advance(pick(3));
+  }
+  ASSERT_EQ(rig.Exchange(EC_FORCE_STOP).status, 0);
+  EXPECT_EQ(rig.Exchange(EC_IDENTIFY, 0, 40).data.size(), 40u);
+  EXPECT_EQ(rig.Exchange(EC_READ_REGS, 0, 16).data.size(), 16u);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "tests/sim/emulator_rig.h"
@@ -20,6 +19,25 @@ struct Ticker {
   uint8_t ticks = 0;           // internal RAM address of the 16-bit tick count
 };
 
+// The address the linker map gives a symbol: "C:   0000008E  _done  ticker" (the value precedes the name).
+bool SymbolAddress(const std::string& map, const std::string& symbol, uint32_t* address) {
+  std::istringstream lines(map);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string previous, word;
+    while (words >> word) {
+      if (word == symbol && previous.size() == 8 &&
+          previous.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos) {
+        *address = static_cast<uint32_t>(std::stoul(previous, nullptr, 16));
+        return true;
+      }
+      previous = word;
+    }
+  }
+  return false;
+}
+
 bool LoadTicker(Ticker& t) {
   std::ifstream bin(ORVEN_POD_PROGRAMS_DIR "/ticker.bin", std::ios::binary);
   std::ifstream map(ORVEN_POD_PROGRAMS_DIR "/ticker.map");
@@ -29,11 +47,10 @@ bool LoadTicker(Ticker& t) {
   std::stringstream text;
   text << map.rdbuf();
   const std::string m = text.str();
-  std::smatch found;
-  if (!std::regex_search(m, found, std::regex(R"(([0-9A-F]{8})\s+_done\b)"))) return false;
-  t.done = static_cast<uint16_t>(std::stoul(found[1], nullptr, 16));
-  if (!std::regex_search(m, found, std::regex(R"(([0-9A-F]{8})\s+_ticks\b)"))) return false;
-  t.ticks = static_cast<uint8_t>(std::stoul(found[1], nullptr, 16));
+  uint32_t done = 0, ticks = 0;
+  if (!SymbolAddress(m, "_done", &done) || !SymbolAddress(m, "_ticks", &ticks)) return false;
+  t.done = static_cast<uint16_t>(done);
+  t.ticks = static_cast<uint8_t>(ticks);
   return !t.image.empty();
 }
 

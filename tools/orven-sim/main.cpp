@@ -37,13 +37,13 @@ int Usage(FILE* out, int status) {
                "                  missingdata, shortdata, baddata, refuse (VALUE = status), leave (VALUE = ms,\n"
                "                  0 = for good) or slow (VALUE = ms); SKIP lets that many commands pass first;\n"
                "                  TIMES is a count or 'always' (default 1)\n"
+               "  --help          this text\n"
                "\n"
                "QX410 only (its emulator side; the VELM5 pod runs at the crystal's real speed):\n"
                "  --no-pod            no pod attached: pod check, info and start get no reply\n"
                "  --breakpoints N     hardware breakpoints the emulator offers (default 4)\n"
                "  --firmware-build N  firmware build to report (default 571, V2.07; 563 reports V2.06)\n"
-               "  --crystal HZ        the pod's crystal (default 11059200)\n"
-               "  --help          this text\n");
+               "  --crystal HZ        the pod's crystal (default 11059200)\n");
   return status;
 }
 
