@@ -57,7 +57,12 @@ const OrvendHostWindow* BindHostWindow(void* hwnd) {
 
 void SetOwnerWindow(void* hwnd) { gOwner.store(static_cast<HWND>(hwnd)); }
 
-void* OwnerWindow() { return gOwner.load(); }
+void* OwnerWindow() {
+  HWND owner = gOwner.load();
+  // Before the IDE has bound its main window (the setup dialog is opened from its options dialog), the
+  // window active on the calling thread owns the box, so it stays modal over what the user clicked in.
+  return owner != nullptr ? owner : GetActiveWindow();
+}
 
 int MessageBoxUtf8(void* owner, int kind, const char* caption, const char* text) {
   UINT style = MB_OK | MB_ICONERROR;

@@ -17,7 +17,7 @@ OrvendHostWindow HostWindowFor(void* hwnd);
 const OrvendHostWindow* BindHostWindow(void* hwnd);
 
 // The window that owns the driver's message boxes and its setup dialog: the IDE's main window once it is bound,
-// null (the desktop) before. Safe from any thread.
+// before that the calling thread's active window (null: the desktop). Safe from any thread.
 void SetOwnerWindow(void* hwnd);
 void* OwnerWindow();
 

@@ -24,6 +24,7 @@ typedef uint32_t(ORVEND_CDECL* BpInfoFn)(uint16_t, void*);
 typedef OrvendBreakpoint*(ORVEND_CDECL* BreakFuncFn)(uint16_t, uint16_t, OrvendAddress*, OrvendBreakpoint*);
 typedef uint32_t(ORVEND_CDECL* GoStepFn)(uint16_t, uint32_t, OrvendAddress*);
 typedef uint32_t(ORVEND_CDECL* EnumFn)(void*, uint32_t);
+typedef uint32_t(ORVEND_CDECL* CapFn)(uint32_t, void*);
 
 static const char* const kExports[] = {"AG_Init",   "AG_MemAcc",  "AG_RegAcc",   "AG_AllReg", "AG_MemAtt",
                                        "AG_BpInfo", "AG_BreakFunc", "AG_GoStep", "AG_Serial", "AG_HistFunc",
@@ -36,6 +37,7 @@ static BpInfoFn BpInfo;
 static BreakFuncFn BreakFunc;
 static GoStepFn GoStep;
 static EnumFn Enum;
+static CapFn Cap;
 
 /* The host's memory: code bank 0, xdata segment 0, the special function registers and internal RAM. */
 static uint8_t codeImage[65536], xdataImage[65536], sfrImage[256], iramImage[256];
@@ -81,7 +83,7 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
       case ORVEND_KIND_PROGRESS_TEXT:
       case ORVEND_KIND_OUTPUT_TEXT:
         /* GBK text, printed as it comes; the driver's lines end with their own newline. */
-        printf("message %u (sent%s): %s", (unsigned)wParam, InSendMessage() ? "" : ", same thread",
+        printf("message %u (sent): %s", (unsigned)wParam,
                (const char*)lParam);
         if (strchr((const char*)lParam, '\n') == NULL) printf("\n");
         return 0;
@@ -184,12 +186,67 @@ static BOOL CALLBACK FindBox(HWND window, LPARAM found) {
   return TRUE;
 }
 
+/* Setup dialog mode: how long the dialog stays up before the watchdog works it (for a screenshot). */
+static DWORD dialogHoldMs;
+
+static void PrintCombo(HWND dialog, int id, const char* what) {
+  HWND list = GetDlgItem(dialog, id);
+  LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+  LRESULT selection = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  wchar_t text[64] = L"";
+  if (selection >= 0) SendMessageW(list, CB_GETLBTEXT, (WPARAM)selection, (LPARAM)text);
+  printf("  %s: %ld entries, %s, selected ", what, (long)count, IsWindowEnabled(list) ? "enabled" : "disabled");
+  PrintUtf8(selection >= 0 ? text : L"(none)");
+  printf("\n");
+}
+
+static void PrintDialog(HWND dialog) {
+  wchar_t text[512];
+  printf("  pause box %s, pod box %s\n", IsDlgButtonChecked(dialog, 5002) ? "checked" : "clear",
+         IsDlgButtonChecked(dialog, 5007) ? "checked" : "clear");
+  PrintCombo(dialog, 5015, "vendors");
+  PrintCombo(dialog, 5000, "models");
+  GetDlgItemTextW(dialog, 5026, text, 512);
+  printf("  product information: ");
+  PrintUtf8(text);
+  printf("\n");
+}
+
+/* Works the setup dialog through its real controls, as a user would: vendor STC, the pod box, OK. */
+static void WorkSetupDialog(HWND dialog) {
+  wchar_t caption[128], note[256];
+  RECT rect;
+  GetWindowTextW(dialog, caption, 128);
+  GetDlgItemTextW(dialog, 5022, note, 256);
+  GetWindowRect(dialog, &rect);
+  printf("setup dialog [");
+  PrintUtf8(caption);
+  printf("] %ldx%ld pixels (owner %s), note: ", (long)(rect.right - rect.left), (long)(rect.bottom - rect.top),
+         GetWindow(dialog, GW_OWNER) == mainWindow ? "main window" : "desktop");
+  PrintUtf8(note);
+  printf("\n");
+  PrintDialog(dialog);
+  Sleep(dialogHoldMs);
+  SendDlgItemMessageW(dialog, 5015, CB_SETCURSEL, 2, 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(5015, CBN_SELCHANGE), (LPARAM)GetDlgItem(dialog, 5015));
+  printf("vendor 2 chosen:\n");
+  PrintDialog(dialog);
+  SendDlgItemMessageW(dialog, 5007, BM_CLICK, 0, 0);
+  printf("pod box clicked:\n");
+  PrintDialog(dialog);
+  printf("OK clicked\n");
+  SendDlgItemMessageW(dialog, IDOK, BM_CLICK, 0, 0);
+}
+
 static DWORD WINAPI BoxWatchdog(LPVOID unused) {
   (void)unused;
   for (;;) {
     HWND box = NULL;
     EnumThreadWindows(mainThread, FindBox, (LPARAM)&box);
-    if (box != NULL) {
+    if (box != NULL && GetDlgItem(box, 5015) != NULL) {
+      WorkSetupDialog(box);
+      Sleep(200);
+    } else if (box != NULL) {
       wchar_t caption[256], text[1024];
       GetWindowTextW(box, caption, 256);
       if (!GetDlgItemTextW(box, 0xFFFF, text, 1024)) text[0] = 0;
@@ -294,17 +351,44 @@ static void PrintBytes(const char* what, uint32_t tagged, uint32_t count) {
   printf("\n");
 }
 
+static int SetupDialogSession(void) {
+  /* The IDE's settings button: capability code 1 with the project's option text. The vendor is out of
+   * range, so the dialog opens on the first vendor. */
+  static char optionText[64] = "-E1 -F15 -V7 -C0";
+  static OrvendCapRecord cap;
+  cap.option_text = optionText;
+  uint32_t r = Cap(1, &cap);
+  printf("DllUv3Cap(1): %u, option text %s\n", (unsigned)r, optionText);
+  Expect(r == 1 && strcmp(optionText, "-E1 -F16 -V2 -C0") == 0, "OK in the dialog writes the chosen options");
+  return failures == 0 ? 0 : 1;
+}
+
+static int NoDeviceSession(void) {
+  /* Real USB through the HID class driver, with no emulator attached: the connection fails with its box and
+   * nothing is written anywhere. */
+  uint32_t r = Init(ORVEND_INIT_CONNECT, NULL);
+  printf("AG_Init(0x0100) without an emulator: %u\n", (unsigned)r);
+  Expect(r == 1, "initialisation reports the missing emulator");
+  LONG before = fatalNotices;
+  Init(ORVEND_INIT_SHUTDOWN, NULL);
+  PumpMessages(5000, before + 1);
+  return failures == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   setvbuf(stdout, NULL, _IONBF, 0);
-  if (argc != 2) {
-    fprintf(stderr, "usage: orvend_wine_host PROGRAM.hex\n");
+  const char* mode = argc == 3 ? argv[1] : "";
+  if (argc == 3 && strcmp(mode, "--setup-dialog") == 0) {
+    dialogHoldMs = (DWORD)atoi(argv[2]);
+  } else if (!(argc == 2 || (argc == 3 && strcmp(mode, "--no-device") == 0))) {
+    fprintf(stderr, "usage: orvend_wine_host [--no-device] PROGRAM.hex | --setup-dialog HOLD_MS\n");
     return 2;
   }
-  if (!LoadHex(argv[1])) {
+  if (strcmp(mode, "--setup-dialog") != 0 && !LoadHex(argv[argc - 1])) {
     fprintf(stderr, "cannot load %s\n", argv[1]);
     return 2;
   }
-  printf("program: %d segments, %u bytes\n", segmentCount, (unsigned)programBytes);
+  if (segmentCount > 0) printf("program: %d segments, %u bytes\n", segmentCount, (unsigned)programBytes);
 
   HMODULE dll = LoadLibraryA("orvend.dll");
   if (dll == NULL) {
@@ -322,6 +406,7 @@ int main(int argc, char** argv) {
   BreakFunc = (BreakFuncFn)(void (*)(void))GetProcAddress(dll, "AG_BreakFunc");
   GoStep = (GoStepFn)(void (*)(void))GetProcAddress(dll, "AG_GoStep");
   Enum = (EnumFn)(void (*)(void))GetProcAddress(dll, "EnumUv351");
+  Cap = (CapFn)(void (*)(void))GetProcAddress(dll, "DllUv3Cap");
   if (found != 13) return 1;
 
   WNDCLASSA wc;
@@ -338,6 +423,7 @@ int main(int argc, char** argv) {
   }
   mainThread = GetCurrentThreadId();
   CreateThread(NULL, 0, BoxWatchdog, NULL, 0, NULL);
+  if (strcmp(mode, "--setup-dialog") == 0) return SetupDialogSession();
 
   /* The project's options: the stop-while-running feature on (so the first go asks about C:0x003B) and
    * downloads to the VELM5 pod. */
@@ -355,6 +441,8 @@ int main(int argc, char** argv) {
   void* callbackArgument;
   memcpy(&callbackArgument, &callback, sizeof callbackArgument);
   Init(ORVEND_INIT_CALLBACK, callbackArgument);
+
+  if (strcmp(mode, "--no-device") == 0) return NoDeviceSession();
 
   uint32_t r = Init(ORVEND_INIT_CONNECT, NULL);
   printf("AG_Init(0x0100): %u\n", (unsigned)r);

@@ -17,6 +17,9 @@ if [ ! -f "$WINEPREFIX/.orven-ready" ]; then
   touch "$WINEPREFIX/.orven-ready"
 fi
 
+# Each run names its device choice itself.
+unset ORVEN_DEVICE ORVEN_SIM_VIRTUAL ORVEN_HID_SOCKET
+
 status=0
 run() {  # run NAME EXPECTED_FILE|- PROGRAM ARGS...
   local name=$1 expected=$2; shift 2
@@ -39,7 +42,15 @@ run() {  # run NAME EXPECTED_FILE|- PROGRAM ARGS...
 
 run win32_link_check - ./win32_link_check.exe
 if [ -f "$build/bin/orvend_wine_host.exe" ]; then
+  program=$here/../../data/examples/blink.hex
+  # The debugging session against the simulated emulator, in virtual time.
   ORVEN_DEVICE=sim ORVEN_SIM_VIRTUAL=1 run orvend_wine_host "$here/orvend_wine_host.expected" \
-    ./orvend_wine_host.exe "$here/../../data/examples/blink.hex"
+    ./orvend_wine_host.exe "$program"
+  # The setup dialog resource worked through its controls; the product information from the simulator.
+  ORVEN_DEVICE=sim ORVEN_SIM_VIRTUAL=1 run orvend_setup_dialog "$here/orvend_setup_dialog.expected" \
+    ./orvend_wine_host.exe --setup-dialog 0
+  # Real USB through the HID class driver, nothing attached: the connection fails with its box.
+  run orvend_no_device "$here/orvend_no_device.expected" \
+    ./orvend_wine_host.exe --no-device "$program"
 fi
 exit $status
