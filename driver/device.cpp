@@ -97,6 +97,11 @@ emulator::CIceUsb& DeviceIce() {
   return *device.ice;
 }
 
+bool IdentifyDevice(IdentificationBlock* out) {
+  if (testTarget != nullptr) return false;
+  return DeviceIce().GetIdentification(out);
+}
+
 void UseDeviceForTesting(link::HidBackend& backend, Clock& clock) {
   std::lock_guard lock(deviceMutex);
   device.ice.reset();

@@ -235,3 +235,69 @@ TEST_F(EndToEnd, AFaultInTheMiddleOfAGoEndsInTheFatalNoticeAndReconnects) {
 
 }  // namespace
 }  // namespace orven::driver::testing
+
+namespace orven::driver::testing {
+namespace {
+
+class Download : public EndToEnd {
+ protected:
+  void Options(const char* text) {
+    std::strcpy(enumRecord.option_text, text);
+    ASSERT_EQ(EnumUv351(&enumRecord, 2), 8051u);
+  }
+  void Segments(std::initializer_list<std::pair<uint32_t, uint32_t>> spans) {
+    host.segment_count = 0;
+    uint32_t total = 0;
+    for (auto [start, length] : spans) total += length;
+    for (auto [start, length] : spans) {
+      OrvendFlashSegment& s = host.segments[host.segment_count++];
+      s.start = start;
+      s.length = length;
+      s.data = program.code.data() + start;
+      s.total = total;
+    }
+  }
+};
+
+TEST_F(Download, DownloadOnlyAfterASuccessfulPreparation) {
+  Segments({{0, static_cast<uint32_t>(program.code.size())}});
+  Device().ClearCommandLog();
+  EXPECT_EQ(AG_Init(ORVEND_INIT_DOWNLOAD, nullptr), 1u);
+  EXPECT_TRUE(Device().CommandLog().empty()) << "nothing programmed without a preparation";
+  EXPECT_NE(Output().find("Download not prepared"), std::string::npos);
+
+  Options("-E0 -F16 -V0 -C0");
+  ASSERT_EQ(AG_Init(ORVEND_INIT_PREPARE_DOWNLOAD, nullptr), 0u);
+  Device().LoadPodCode(0, std::vector<uint8_t>(program.code.size(), 0));
+  ASSERT_EQ(AG_Init(ORVEND_INIT_DOWNLOAD, nullptr), 0u);
+  EXPECT_EQ(Device().PodMemory(mcs51::Space::kCode, 0, static_cast<uint32_t>(program.code.size())), program.code);
+  EXPECT_NE(Output().find("Verify OK.\n"), std::string::npos);
+  // One preparation serves one download.
+  EXPECT_EQ(AG_Init(ORVEND_INIT_DOWNLOAD, nullptr), 1u);
+}
+
+TEST_F(Download, ToAChipOutOfOrderWithoutVerification) {
+  Options("-E1 -F0 -V2 -C0");  // STC12C5A8S2: no read-back
+  const uint32_t half = static_cast<uint32_t>(program.code.size() / 2);
+  Segments({{half, static_cast<uint32_t>(program.code.size()) - half}, {0, half}});
+  ASSERT_EQ(AG_Init(ORVEND_INIT_PREPARE_DOWNLOAD, nullptr), 0u);
+  ASSERT_EQ(AG_Init(ORVEND_INIT_DOWNLOAD, nullptr), 0u);
+  std::string out = Output();
+  EXPECT_NE(out.find("Download to STC  STC12C5A8S2 [ZIF]."), std::string::npos) << out;
+  EXPECT_NE(out.find("Application Reset and Running..."), std::string::npos) << out;
+  EXPECT_EQ(out.find("Verifying..."), std::string::npos);
+  std::vector<uint8_t> flash = Device().Flash();
+  ASSERT_GE(flash.size(), program.code.size());
+  EXPECT_TRUE(std::equal(program.code.begin(), program.code.end(), flash.begin()));
+  EXPECT_GT(host.progress_calls, 0);
+}
+
+TEST_F(Download, AChipTheOptionsDoNotNameIsRefused) {
+  Options("-E1 -F0 -V2 -C9");
+  EXPECT_EQ(AG_Init(ORVEND_INIT_PREPARE_DOWNLOAD, nullptr), 1u);
+  EXPECT_GE(host.fatal_notices, 1);
+  EXPECT_EQ(AG_Init(ORVEND_INIT_DOWNLOAD, nullptr), 1u);
+}
+
+}  // namespace
+}  // namespace orven::driver::testing
