@@ -103,6 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     imageEnd = std::max<uint64_t>(imageEnd, a + n);
   }
 
+  // The last download left its program running; the pod takes code only while halted.
+  rig.emu.ForceStop();
   if (!rig.emu.PrepareDownload()) __builtin_trap();
   const bool ok = rig.emu.DownloadImage();
   const uint64_t limit = pod ? emulator::kCodeLimit : entry.Capacity();
