@@ -15,9 +15,10 @@ class Pod {
  public:
   static constexpr uint32_t kDefaultCrystalHz = 11'059'200;
   static constexpr unsigned kDefaultBreakpointLimit = 4;
-  // At most this many machine cycles run per catch-up (about 18 s of chip time at 11.0592 MHz); a pod that
-  // falls further behind its clock runs the rest on later commands.
-  static constexpr uint64_t kMaxCyclesPerCatchUp = uint64_t{1} << 24;
+  // At most this many machine cycles run per catch-up (about 4.5 s of chip time at 11.0592 MHz, tens of
+  // milliseconds of host time, so no reply waits long); a pod that falls further behind its clock runs the
+  // rest on later commands.
+  static constexpr uint64_t kMaxCyclesPerCatchUp = uint64_t{1} << 22;
   // A catch-up runs in slices of this many cycles, so a core that halts or falls asleep early stops costing.
   static constexpr uint64_t kSliceCycles = uint64_t{1} << 16;
   static constexpr uint16_t kNoStopAddress = 0xFFFF;
