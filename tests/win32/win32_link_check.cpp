@@ -133,6 +133,8 @@ void EnumerationRuns() {
   for (const auto& d : devices) qx410 = qx410 || (d.vendorId == 0x1A7C && d.productId == 0x5120);
   Check(!qx410, "HID enumeration finishes and finds no QX410");
   Check(backend.Open("\\\\?\\hid#vid_1a7c&pid_5120#none") == nullptr, "opening a path that is not there fails");
+  Check(backend.ReachesPhysicalDevices(), "the HID class backend reaches physical devices: no test firmware image "
+        "is ever written through it");
 }
 
 }  // namespace
