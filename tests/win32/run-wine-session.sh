@@ -41,6 +41,7 @@ run() {  # run NAME EXPECTED_FILE|- PROGRAM ARGS...
 }
 
 run win32_link_check - ./win32_link_check.exe
+run win32_resource_check - ./win32_resource_check.exe
 if [ -f "$build/bin/orvend_wine_host.exe" ]; then
   program=$here/../../data/examples/blink.hex
   # The debugging session against the simulated emulator, in virtual time.
