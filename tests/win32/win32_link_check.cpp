@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "link/hid.h"
+#include "link/text_codec.h"
 #include "link/win32_hid_backend.h"
 
 using orven::link::HidHandle;
@@ -137,6 +138,15 @@ void EnumerationRuns() {
         "is ever written through it");
 }
 
+void TextsReachTheHostInGbk() {
+  // The driver's texts leave for the IDE in code page 936; the same conversion the Linux build makes.
+  const std::string gbk = orven::link::Utf8ToGbk("仿真器通讯错误!");
+  Check(gbk == "\xB7\xC2\xD5\xE6\xC6\xF7\xCD\xA8\xD1\xB6\xB4\xED\xCE\xF3!", "UTF-8 to GBK");
+  Check(orven::link::GbkToUtf8(gbk) == "仿真器通讯错误!", "GBK back to UTF-8");
+  Check(orven::link::Utf8ToGbk("a\xFF" "b") == "a?b", "a malformed UTF-8 byte becomes '?'");
+  Check(orven::link::Utf8ToGbk("\xE0\xB8\x81") == "?", "a character GBK lacks becomes '?'");
+}
+
 }  // namespace
 
 int main() {
@@ -144,6 +154,7 @@ int main() {
   WriteReachesDevice();
   LinkOverPipe();
   EnumerationRuns();
+  TextsReachTheHostInGbk();
   std::printf("%s\n", failures == 0 ? "link checks passed" : "link checks FAILED");
   return failures == 0 ? 0 : 1;
 }
