@@ -399,6 +399,11 @@ ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, rect) == 24, dlg_rect);
 ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, update) == 40, dlg_update);
 ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, close) == 48, dlg_close);
 ORVEND_ASSERT(offsetof(OrvendCapRecord, option_text) == 24, cap_text);
+ORVEND_ASSERT(sizeof(OrvendAddress) == 16 && sizeof(OrvendBreakpoint) == 64 && sizeof(OrvendSerialOutput) == 24,
+              sizes_a);
+ORVEND_ASSERT(sizeof(OrvendFlashSegment) == 24 && sizeof(OrvendProgressBar) == 24 && sizeof(OrvendRegisterView) == 40,
+              sizes_b);
+ORVEND_ASSERT(sizeof(OrvendExtensionMenu) == 40 && sizeof(OrvendDialogDescriptor) == 56, sizes_c);
 #elif defined(__i386__) || defined(_M_IX86)
 ORVEND_ASSERT(offsetof(OrvendAddress, error_address) == 4, addr_err);
 ORVEND_ASSERT(offsetof(OrvendAddress, host_length) == 8, addr_len);
@@ -427,6 +432,11 @@ ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, rect) == 12, dlg_rect);
 ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, update) == 28, dlg_update);
 ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, close) == 32, dlg_close);
 ORVEND_ASSERT(offsetof(OrvendCapRecord, option_text) == 20, cap_text);
+ORVEND_ASSERT(sizeof(OrvendAddress) == 12 && sizeof(OrvendBreakpoint) == 56 && sizeof(OrvendSerialOutput) == 20,
+              sizes_a);
+ORVEND_ASSERT(sizeof(OrvendFlashSegment) == 16 && sizeof(OrvendProgressBar) == 20 && sizeof(OrvendRegisterView) == 24,
+              sizes_b);
+ORVEND_ASSERT(sizeof(OrvendExtensionMenu) == 24 && sizeof(OrvendDialogDescriptor) == 36, sizes_c);
 #endif
 /* Identical on both. */
 ORVEND_ASSERT(offsetof(OrvendSerialOutput, count) == 4, serial_count);

@@ -15,7 +15,7 @@ using emulator::RegisterImage;
 constexpr uint8_t kRead = 0x80;   // no data reports follow: the length field is the count wanted
 constexpr uint8_t kWrite = 0x00;  // data reports follow: the length field is the payload length
 
-class Commands : public ScriptedEmu {
+class EmuCommands : public ScriptedEmu {
  protected:
   void SetUp() override { Open(); }
 };
@@ -34,7 +34,7 @@ Bytes Seq(uint32_t n, uint8_t first = 0) {
   return b;
 }
 
-TEST_F(Commands, EveryCodeGoesOutByteForByte) {
+TEST_F(EmuCommands, EveryCodeGoesOutByteForByte) {
   static uint8_t buffer[256];
   static const Bytes four = Seq(4, 0x10);
   static const RegisterImage regs = [] {
@@ -125,7 +125,7 @@ TEST_F(Commands, EveryCodeGoesOutByteForByte) {
   }
 }
 
-TEST_F(Commands, CodesWithoutReplyNeverReadOne) {
+TEST_F(EmuCommands, CodesWithoutReplyNeverReadOne) {
   // Disconnect (10): nothing is read; the link closes.
   int reads = device->reads;
   emu.Disconnect();
@@ -145,7 +145,7 @@ TEST_F(Commands, CodesWithoutReplyNeverReadOne) {
   EXPECT_TRUE(prompter.Boxes().empty());
 }
 
-TEST_F(Commands, TransfersAreCutIntoChunksAtAscendingAddresses) {
+TEST_F(EmuCommands, TransfersAreCutIntoChunksAtAscendingAddresses) {
   uint8_t buffer[300] = {};
   const Bytes data = Seq(300);
   Reply(EC_WRITE_XDATA);
@@ -189,7 +189,7 @@ TEST_F(Commands, TransfersAreCutIntoChunksAtAscendingAddresses) {
 
 // A reply announcing another data count than asked is malformed: the box, fatal, and the caller's buffer
 // keeps what it held.
-TEST_F(Commands, ReadReplyWithAnotherCountIsMalformedNeverData) {
+TEST_F(EmuCommands, ReadReplyWithAnotherCountIsMalformedNeverData) {
   struct ReadCase {
     const char* name;
     uint8_t code;
@@ -237,14 +237,14 @@ TEST_F(Commands, ReadReplyWithAnotherCountIsMalformedNeverData) {
   }
 }
 
-TEST_F(Commands, StepMasksTheNewPcTo16Bits) {
+TEST_F(EmuCommands, StepMasksTheNewPcTo16Bits) {
   Reply(EC_STEP, 0, 0xA5011234);
   uint32_t pc = 0;
   ASSERT_TRUE(emu.Step(&pc));
   EXPECT_EQ(pc, 0x1234u);
 }
 
-TEST_F(Commands, ChipFailureStatusFailsOnlyTheDownloadForms) {
+TEST_F(EmuCommands, ChipFailureStatusFailsOnlyTheDownloadForms) {
   for (uint8_t status : {10, 11, 12}) {
     SCOPED_TRACE(status);
     // The debugger's code write does not look at the status.
@@ -276,7 +276,7 @@ TEST_F(Commands, ChipFailureStatusFailsOnlyTheDownloadForms) {
   }
 }
 
-TEST_F(Commands, CodeWriteRangeAndStopVector) {
+TEST_F(EmuCommands, CodeWriteRangeAndStopVector) {
   const Bytes data = Seq(8);
   // Over 0x003B with the feature on: the conflict is remembered.
   Reply(EC_WRITE_CODE);
@@ -317,7 +317,7 @@ TEST_F(Commands, CodeWriteRangeAndStopVector) {
   EXPECT_FALSE(flags.fatal.load());
 }
 
-TEST_F(Commands, BreakpointAndStatusResults) {
+TEST_F(EmuCommands, BreakpointAndStatusResults) {
   EXPECT_EQ(emu.SetBreakpoint(2, 0x100), 0);
   EXPECT_TRUE(Sent().empty());
   Reply(EC_BREAKPOINT, 7);
@@ -341,7 +341,7 @@ TEST_F(Commands, BreakpointAndStatusResults) {
   EXPECT_FALSE(flags.fatal.load());
 }
 
-TEST_F(Commands, BreakpointsArmedForARunAreClearedAgain) {
+TEST_F(EmuCommands, BreakpointsArmedForARunAreClearedAgain) {
   Reply(EC_BREAKPOINT);
   Reply(EC_BREAKPOINT, 8);  // conflict: the emulator did not set this one
   Reply(EC_BREAKPOINT);

@@ -11,7 +11,7 @@ using namespace cmd;
 namespace texts = emulator::texts;
 using Codes = std::vector<uint8_t>;
 
-class Connection : public ScriptedEmu {
+class EmuConnection : public ScriptedEmu {
  protected:
   // The device's replies to a whole upgrade from its running application.
   void ReplyUpgrade(bool inLoader, uint32_t newBuild = 563) {
@@ -39,7 +39,7 @@ class Connection : public ScriptedEmu {
   }
 };
 
-TEST_F(Connection, CurrentFirmwareWithThePodDeferredOnlyIdentifies) {
+TEST_F(EmuConnection, CurrentFirmwareWithThePodDeferredOnlyIdentifies) {
   flags.f = 15;
   ReplyIdentity(563);
   ASSERT_TRUE(emu.Connect());
@@ -51,7 +51,7 @@ TEST_F(Connection, CurrentFirmwareWithThePodDeferredOnlyIdentifies) {
   EXPECT_EQ(clock.NowMs(), 0u);
 }
 
-TEST_F(Connection, PodStepsRunForPodDownloadsOrAfterAHostReset) {
+TEST_F(EmuConnection, PodStepsRunForPodDownloadsOrAfterAHostReset) {
   for (bool viaReset : {false, true}) {
     SCOPED_TRACE(viaReset);
     Forget();
@@ -67,14 +67,14 @@ TEST_F(Connection, PodStepsRunForPodDownloadsOrAfterAHostReset) {
   }
 }
 
-TEST_F(Connection, InvalidFirmwareDeclinedGoesOn) {
+TEST_F(EmuConnection, InvalidFirmwareDeclinedGoesOn) {
   ReplyIdentity(0);
   ASSERT_TRUE(emu.Connect());
   EXPECT_EQ(SentCodes(), Codes{EC_IDENTIFY});
   EXPECT_EQ(prompter.Boxes(), (std::vector<Box>{{'Q', texts::kCaption, texts::kFirmwareInvalid}}));
 }
 
-TEST_F(Connection, OldFirmwareIsUpgradedInVirtualTime) {
+TEST_F(EmuConnection, OldFirmwareIsUpgradedInVirtualTime) {
   for (bool inLoader : {false, true}) {
     SCOPED_TRACE(inLoader ? "already in the loader" : "from the application");
     Forget();
@@ -115,7 +115,7 @@ TEST_F(Connection, OldFirmwareIsUpgradedInVirtualTime) {
   }
 }
 
-TEST_F(Connection, ConnectFailsWhenTheUpgradedEmulatorNeverComesBack) {
+TEST_F(EmuConnection, ConnectFailsWhenTheUpgradedEmulatorNeverComesBack) {
   for (uint8_t lastCode : {EC_ENTER_LOADER, EC_RESTART}) {
     SCOPED_TRACE(lastCode);
     backend.devices = {device};
@@ -138,7 +138,7 @@ TEST_F(Connection, ConnectFailsWhenTheUpgradedEmulatorNeverComesBack) {
   EXPECT_TRUE(emu.Connect());
 }
 
-TEST_F(Connection, FailuresBeforeThePod) {
+TEST_F(EmuConnection, FailuresBeforeThePod) {
   // No device.
   backend.devices.clear();
   EXPECT_FALSE(emu.Connect());
@@ -170,7 +170,7 @@ TEST_F(Connection, FailuresBeforeThePod) {
   EXPECT_TRUE(prompter.Boxes().empty());
 }
 
-TEST_F(Connection, PodThatDoesNotAnswer) {
+TEST_F(EmuConnection, PodThatDoesNotAnswer) {
   flags.f = 0x10;
   const Box podBox{'E', texts::kCaption, texts::kPodFailed};
   // Pod check: the box, no disconnect, no fatal.
@@ -200,7 +200,7 @@ TEST_F(Connection, PodThatDoesNotAnswer) {
   EXPECT_TRUE(flags.fatal.load());
 }
 
-TEST_F(Connection, IdentificationBeforeConnectLeavesTheLinkOpen) {
+TEST_F(EmuConnection, IdentificationBeforeConnectLeavesTheLinkOpen) {
   ReplyIdentity(570);
   IdentificationBlock id;
   ASSERT_TRUE(emu.GetIdentification(&id));
@@ -214,7 +214,7 @@ TEST_F(Connection, IdentificationBeforeConnectLeavesTheLinkOpen) {
   EXPECT_EQ(device->handlesOpen, 1);
 }
 
-TEST_F(Connection, FatalCheckClosesTheLinkAndPostsTheNotice) {
+TEST_F(EmuConnection, FatalCheckClosesTheLinkAndPostsTheNotice) {
   Open();
   emu.FatalCheck();
   EXPECT_TRUE(Sent().empty());
@@ -242,7 +242,7 @@ class PhysicalBackend final : public link::HidBackend {
   link::HidBackend& inner_;
 };
 
-TEST_F(Connection, TestImageNeverGoesToPhysicalHardware) {
+TEST_F(EmuConnection, TestImageNeverGoesToPhysicalHardware) {
   if (!firmware::EmulatorFirmware().isTestImage) GTEST_SKIP() << "built with the real emulator firmware";
   PhysicalBackend physical(backend);
   emulator::CIceUsb real(physical, clock, host, prompter, flags);

@@ -23,7 +23,7 @@ Bytes Pattern(uint32_t n, uint8_t seed) {
   return b;
 }
 
-class Download : public ::testing::Test {
+class EmuDownload : public ::testing::Test {
  protected:
   // Chooses the target (F 0x10 = the pod, else vendor V, chip C) and connects.
   void Target(int32_t f, int32_t v = 0, int32_t c = 0) {
@@ -58,7 +58,7 @@ class Download : public ::testing::Test {
   uint32_t total_ = 0;
 };
 
-TEST_F(Download, PodTakesUpTo63K) {
+TEST_F(EmuDownload, PodTakesUpTo63K) {
   Target(0x10);
   const Bytes image = Pattern(0xFC00, 3);
   Segment(0, image);
@@ -89,7 +89,7 @@ TEST_F(Download, PodTakesUpTo63K) {
   EXPECT_EQ(Count(EC_WRITE_CODE), 0);
 }
 
-TEST_F(Download, ChipCapacityBoundsTheImage) {
+TEST_F(EmuDownload, ChipCapacityBoundsTheImage) {
   Target(0, 0, 0);  // ATMEL, "AT89S51 [ZIF]", 4 KiB
   Segment(0, Pattern(0x1000, 1));
   ASSERT_TRUE(emu.PrepareDownload());
@@ -110,7 +110,7 @@ TEST_F(Download, ChipCapacityBoundsTheImage) {
   EXPECT_TRUE(device().CommandLog().empty());
 }
 
-TEST_F(Download, SegmentsInAnyOrderWithAGapProgramNineChunks) {
+TEST_F(EmuDownload, SegmentsInAnyOrderWithAGapProgramNineChunks) {
   for (bool reversed : {false, true}) {
     SCOPED_TRACE(reversed ? "high segment first" : "in address order");
     host.segments.clear();
@@ -135,7 +135,7 @@ TEST_F(Download, SegmentsInAnyOrderWithAGapProgramNineChunks) {
   }
 }
 
-TEST_F(Download, ChipsWithoutReadBackStartWithoutVerification) {
+TEST_F(EmuDownload, ChipsWithoutReadBackStartWithoutVerification) {
   struct ChipCase {
     int32_t v, c;
     const char* line;
@@ -158,7 +158,7 @@ TEST_F(Download, ChipsWithoutReadBackStartWithoutVerification) {
   }
 }
 
-TEST_F(Download, OptionsNamingNoChipStopTheDownload) {
+TEST_F(EmuDownload, OptionsNamingNoChipStopTheDownload) {
   struct OptionCase {
     int32_t v, c;
     const char* printed;
@@ -191,7 +191,7 @@ TEST_F(Download, OptionsNamingNoChipStopTheDownload) {
   }
 }
 
-TEST_F(Download, DownloadNeedsAPreparationEachTime) {
+TEST_F(EmuDownload, DownloadNeedsAPreparationEachTime) {
   Target(0x10);
   Segment(0, Pattern(0x80, 1));
   EXPECT_FALSE(emu.DownloadImage());
@@ -211,7 +211,7 @@ TEST_F(Download, DownloadNeedsAPreparationEachTime) {
   EXPECT_FALSE(emu.DownloadImage());
 }
 
-TEST_F(Download, BytesAtOrPast64KMakeTheImageTooLarge) {
+TEST_F(EmuDownload, BytesAtOrPast64KMakeTheImageTooLarge) {
   struct BeyondCase {
     int32_t f, v, c;
     uint32_t start, length;
@@ -237,7 +237,7 @@ TEST_F(Download, BytesAtOrPast64KMakeTheImageTooLarge) {
   }
 }
 
-TEST_F(Download, EmptyRecordEndsTheSegmentList) {
+TEST_F(EmuDownload, EmptyRecordEndsTheSegmentList) {
   Target(0x10);
   Segment(0x0000, Pattern(0x40, 1));
   host.segments.push_back({0, 0, nullptr, 0x80});
@@ -248,7 +248,7 @@ TEST_F(Download, EmptyRecordEndsTheSegmentList) {
   EXPECT_EQ(device().PodMemory(mcs51::Space::kCode, 0x2000, 0x40), Bytes(0x40, 0));
 }
 
-TEST_F(Download, WriteFailureNamesTheChunkAndStartsNothing) {
+TEST_F(EmuDownload, WriteFailureNamesTheChunkAndStartsNothing) {
   Target(0, 0, 1);
   Segment(0, Pattern(0x400, 1));
   ASSERT_TRUE(emu.PrepareDownload());
@@ -262,9 +262,9 @@ TEST_F(Download, WriteFailureNamesTheChunkAndStartsNothing) {
 }
 
 // The read-back differs at the fifth byte of the second chunk.
-class ScriptedDownload : public ScriptedEmu {};
+class EmuScriptedDownload : public ScriptedEmu {};
 
-TEST_F(ScriptedDownload, VerifyMismatchNamesTheByte) {
+TEST_F(EmuScriptedDownload, VerifyMismatchNamesTheByte) {
   flags.f = 0;
   flags.v = 0;
   flags.c = 1;

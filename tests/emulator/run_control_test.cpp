@@ -11,7 +11,7 @@ using namespace cmd;
 namespace texts = emulator::texts;
 using Codes = std::vector<uint8_t>;
 
-class RunControl : public ScriptedEmu {
+class EmuRunControl : public ScriptedEmu {
  protected:
   void SetUp() override { Open(); }
   void OccupyStopVector() {
@@ -22,7 +22,7 @@ class RunControl : public ScriptedEmu {
   }
 };
 
-TEST_F(RunControl, GoPollsEvery500MsUntilTheTargetHalts) {
+TEST_F(EmuRunControl, GoPollsEvery500MsUntilTheTargetHalts) {
   Reply(EC_GO);
   Reply(EC_STATUS, 0, 0x10);
   Reply(EC_STATUS, 0, 0x10);
@@ -44,7 +44,7 @@ TEST_F(RunControl, GoPollsEvery500MsUntilTheTargetHalts) {
   EXPECT_FALSE(flags.fatal.load());
 }
 
-TEST_F(RunControl, StopFeatureByteFollowsOptionAndStopVector) {
+TEST_F(EmuRunControl, StopFeatureByteFollowsOptionAndStopVector) {
   // Feature off: byte 0, no question.
   flags.e = 0;
   Reply(EC_GO);
@@ -76,7 +76,7 @@ TEST_F(RunControl, StopFeatureByteFollowsOptionAndStopVector) {
   EXPECT_TRUE(prompter.Boxes().empty());
 }
 
-TEST_F(RunControl, StopAndTheForcedResetQuestions) {
+TEST_F(EmuRunControl, StopAndTheForcedResetQuestions) {
   struct StopCase {
     const char* name;
     int32_t e;
@@ -110,7 +110,7 @@ TEST_F(RunControl, StopAndTheForcedResetQuestions) {
   }
 }
 
-TEST_F(RunControl, LinkFailuresDuringRunControl) {
+TEST_F(EmuRunControl, LinkFailuresDuringRunControl) {
   // A force stop without reply: the box and fatal.
   EXPECT_FALSE(emu.ForceStop());
   EXPECT_EQ(prompter.Boxes(), (std::vector<Box>{{'E', texts::kCaptionCommError, texts::kCommError}}));
