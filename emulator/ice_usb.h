@@ -121,12 +121,15 @@ class CIceUsb {
   // Clears *out first, so a failed read leaves zeros.
   bool ReadRegisters(RegisterImage* out);
   bool WriteRegisters(const RegisterImage& image);
+  // The PC is the low 16 bits of the reply value; the reply announces the 2 data bytes asked for, like every
+  // read (another count is a malformed reply).
   bool ReadPc(uint16_t* pc);
   bool WritePc(uint16_t pc);
   // One instruction; *pc receives the new program counter (16 bits).
   bool Step(uint32_t* pc);
   // mode 1 sets, 0 clears, 2 does nothing. Results: kBreakpointDone (also after a lost reply),
-  // kBreakpointTooMany, kBreakpointConflict, kBreakpointLinkFailed (no box, no fatal).
+  // kBreakpointTooMany, kBreakpointConflict, kBreakpointLinkFailed (the command could not be sent: no box, no
+  // fatal; or its reply was malformed: the box and fatal, so that no run starts on a broken link).
   int SetBreakpoint(int mode, uint32_t address);
   // Clears (mode 0) every breakpoint that a mode-1 SetBreakpoint set since the last call, so a breakpoint
   // armed for one run never stops the next. kBreakpointLinkFailed when a command could not be sent.
