@@ -52,7 +52,7 @@ TEST_F(Registers, WindowHighlightsAChangeOnceThenClearsIt) {
   EXPECT_EQ(Item(kItemPc)->highlight, 0);
   EXPECT_EQ(hostPc, 0xFF000123u);
   EXPECT_STREQ(Item(kItemBlank)->value_text, "");
-  EXPECT_EQ(Item(kItemBlank)->value, 0u);
+  EXPECT_EQ(static_cast<uint64_t>(Item(kItemBlank)->value), 0u);
 
   Refresh();  // unchanged: the highlight goes, with one more redraw
   EXPECT_EQ(acc->highlight, 0);
