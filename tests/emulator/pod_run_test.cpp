@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -24,6 +23,25 @@ struct Counter {
   uint8_t hits = 0;  // internal RAM address of the hit count
 };
 
+// The address the linker map gives a symbol: "C:   0000008E  _checkpoint  counter" (value before name).
+bool SymbolAddress(const std::string& map, const std::string& symbol, uint32_t* address) {
+  std::istringstream lines(map);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string previous, word;
+    while (words >> word) {
+      if (word == symbol && previous.size() == 8 &&
+          previous.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos) {
+        *address = static_cast<uint32_t>(std::stoul(previous, nullptr, 16));
+        return true;
+      }
+      previous = word;
+    }
+  }
+  return false;
+}
+
 bool LoadCounter(Counter& c) {
   std::ifstream bin(ORVEN_EMULATOR_PROGRAMS_DIR "/counter.bin", std::ios::binary);
   std::ifstream map(ORVEN_EMULATOR_PROGRAMS_DIR "/counter.map");
@@ -33,11 +51,10 @@ bool LoadCounter(Counter& c) {
   std::stringstream text;
   text << map.rdbuf();
   const std::string m = text.str();
-  std::smatch found;
-  if (!std::regex_search(m, found, std::regex(R"(([0-9A-F]{8})\s+_checkpoint\b)"))) return false;
-  c.checkpoint = static_cast<uint16_t>(std::stoul(found[1], nullptr, 16));
-  if (!std::regex_search(m, found, std::regex(R"(([0-9A-F]{8})\s+_hits\b)"))) return false;
-  c.hits = static_cast<uint8_t>(std::stoul(found[1], nullptr, 16));
+  uint32_t checkpoint = 0, hits = 0;
+  if (!SymbolAddress(m, "_checkpoint", &checkpoint) || !SymbolAddress(m, "_hits", &hits)) return false;
+  c.checkpoint = static_cast<uint16_t>(checkpoint);
+  c.hits = static_cast<uint8_t>(hits);
   return !c.image.empty();
 }
 
