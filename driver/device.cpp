@@ -7,9 +7,13 @@
 
 #include "driver/driver_state.h"
 #include "driver/host_link.h"
+#include "sim/emulator_backend.h"
+#ifdef _WIN32
+#include "link/win32_hid_backend.h"
+#else
 #include "link/hidapi_backend.h"
 #include "link/socket_backend.h"
-#include "sim/emulator_backend.h"
+#endif
 
 namespace orven::driver {
 namespace {
@@ -44,18 +48,36 @@ void Attach(link::HidBackend& backend, Clock& clock) {
   State().target = device.target.get();
 }
 
+// ORVEN_SIM_VIRTUAL=1 runs the simulated emulator and the driver's waits in virtual time: a scripted session
+// (the Windows test host under Wine) then takes no wall-clock time for the pod's run or the status polling.
+bool VirtualTimeFromEnvironment() {
+  const char* text = std::getenv("ORVEN_SIM_VIRTUAL");
+  return text != nullptr && std::string(text) == "1";
+}
+
 void ChooseFromEnvironment() {
-  Clock& clock = SteadyClock::Instance();
+  Clock* clock = &SteadyClock::Instance();
   const char* kind = std::getenv("ORVEN_DEVICE");
-  const char* sockets = std::getenv("ORVEN_HID_SOCKET");
   if (kind != nullptr && std::string(kind) == "sim") {
-    device.ownedBackend = sim::MakeSimulatedEmulatorBackend(clock, CrystalFromEnvironment());
-  } else if (sockets != nullptr && *sockets != '\0') {
-    device.ownedBackend = std::make_unique<link::SocketBackend>(link::SocketBackend::SplitPathList(sockets));
+    if (VirtualTimeFromEnvironment()) {
+      static VirtualClock virtualClock;
+      clock = &virtualClock;
+    }
+    device.ownedBackend = sim::MakeSimulatedEmulatorBackend(*clock, CrystalFromEnvironment());
   } else {
-    device.ownedBackend = std::make_unique<link::HidapiBackend>();
+#ifdef _WIN32
+    // Windows has no device sockets: real emulators come through the HID class driver.
+    device.ownedBackend = std::make_unique<link::Win32HidBackend>();
+#else
+    const char* sockets = std::getenv("ORVEN_HID_SOCKET");
+    if (sockets != nullptr && *sockets != '\0') {
+      device.ownedBackend = std::make_unique<link::SocketBackend>(link::SocketBackend::SplitPathList(sockets));
+    } else {
+      device.ownedBackend = std::make_unique<link::HidapiBackend>();
+    }
+#endif
   }
-  Attach(*device.ownedBackend, clock);
+  Attach(*device.ownedBackend, *clock);
 }
 
 Target* testTarget = nullptr;

@@ -5,6 +5,9 @@
 
 #include "driver/texts.h"
 #include "link/text_codec.h"
+#ifdef _WIN32
+#include "driver/win32/win32_host.h"
+#endif
 
 namespace orven::driver {
 
@@ -76,6 +79,10 @@ void HostLink::SetUi(const OrvendUi* ui) {
 
 OrvendUi HostLink::Ui() const {
   std::lock_guard lock(uiMutex_);
+#ifdef _WIN32
+  // The IDE installs no hook: the DLL shows its own boxes and its dialog resource.
+  if (ui_.message_box == nullptr && ui_.setup_dialog == nullptr) return win32::DefaultUi();
+#endif
   return ui_;
 }
 

@@ -7,6 +7,9 @@
 #include "driver/host_link.h"
 #include "driver/registers.h"
 #include "driver/texts.h"
+#ifdef _WIN32
+#include "driver/win32/win32_host.h"
+#endif
 
 namespace orven::driver {
 namespace {
@@ -131,7 +134,12 @@ uint32_t Init(uint16_t code, void* argument) {
       host.dialogSlot = argument;
       break;
     case ORVEND_INIT_MAIN_WINDOW:
+#ifdef _WIN32
+      // The IDE passes its main window's handle: the messages go to that window, and it owns the boxes.
+      host.window = argument == nullptr ? nullptr : win32::BindHostWindow(argument);
+#else
       host.window = static_cast<const OrvendHostWindow*>(argument);
+#endif
       break;
     case ORVEND_INIT_INSTANCE:
       host.instance = argument;

@@ -17,7 +17,11 @@ inline uint8_t Parity(uint8_t v) {
   return v & 1;
 }
 
-__extension__ typedef unsigned __int128 U128;
+// floor(a * b / c) without a 128-bit type (32-bit targets have none): a = q*c + r, so a*b/c = q*b + r*b/c,
+// and r*b stays below 2^64 because r < c < 2^32.
+inline uint64_t MulDiv(uint64_t a, uint32_t b, uint32_t c) {
+  return (a / c) * b + (a % c) * b / c;
+}
 
 }  // namespace
 
@@ -205,13 +209,11 @@ void Core::SetCrystal(uint32_t hz, uint32_t clocksPerCycle) {
 }
 
 uint64_t Core::CyclesForMs(uint64_t ms) const {
-  const U128 clocks = static_cast<U128>(ms) * crystalHz_ / 1000u;
-  return static_cast<uint64_t>(clocks / clocksPerCycle_);
+  return MulDiv(ms, crystalHz_, 1000u) / clocksPerCycle_;
 }
 
 uint64_t Core::ElapsedMs() const {
-  const U128 clocks = static_cast<U128>(cycles_) * clocksPerCycle_;
-  return static_cast<uint64_t>(clocks * 1000u / crystalHz_);
+  return MulDiv(cycles_, clocksPerCycle_ * 1000u, crystalHz_);
 }
 
 void Core::SyncTo(const Clock& clock) { originMs_ = clock.NowMs() - std::min(clock.NowMs(), ElapsedMs()); }

@@ -149,6 +149,17 @@ TEST(PeripheralTest, CatchUpRunsTheCrystalsCyclesOfVirtualTime) {
   EXPECT_GT(r.cycles, 0u);
 }
 
+TEST(PeripheralTest, TimeConversionsStayExactWhereTheProductPassesSixtyFourBits) {
+  // 10^12 ms at 33 MHz: ms x crystal is 3.3e19, past 2^64; the quotient itself fits. Built for 32-bit hosts
+  // too (the Windows driver), where there is no 128-bit integer to lean on.
+  auto core = CoreWith({0x80, 0xFE});
+  core->SetCrystal(33'000'000, 12);
+  EXPECT_EQ(core->CyclesForMs(1'000'000'000'000ull), 2'750'000'000'000'000ull);
+  EXPECT_EQ(core->CyclesForMs(1), 2'750u);
+  core->SetCrystal(11'059'200, 12);
+  EXPECT_EQ(core->CyclesForMs(999), 920'678u);  // floor(999 x 921.6)
+}
+
 TEST(PeripheralTest, IdleWithNothingToWakeItEndsARunLimitedOnlyByInstructions) {
   auto core = CoreWith({0x75, 0x87, 0x01, 0x00});  // MOV PCON,#01h (IDL), no timer, no interrupt enabled
   RunLimits limits;
