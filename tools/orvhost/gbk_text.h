@@ -1,0 +1,11 @@
+// The driver's texts to the host are single-byte Chinese code page text (GBK); orvhost prints UTF-8.
+#pragma once
+
+#include <string>
+
+namespace orven::orvhost {
+
+// Converts GBK to UTF-8. A byte sequence that is not GBK becomes '?' and the conversion goes on after it.
+std::string GbkToUtf8(const std::string& gbk);
+
+}  // namespace orven::orvhost
