@@ -34,6 +34,7 @@ struct FlashSegment {
   uint32_t start = 0;
   uint32_t length = 0;
   const uint8_t* data = nullptr;  // borrowed from the host; `length` bytes
+  uint32_t total = 0;             // bytes of the whole download (the progress maximum)
 };
 
 class HostChannel {

@@ -18,7 +18,7 @@ if [ "${1:-}" = "-b" ]; then
   shift 2
 fi
 out=docs/screenshots
-shots=(hexview hexview_busy tormik tormik_busy cfgedit)
+shots=(hexview hexview_busy tormik tormik_busy cfgedit orvend_setup)
 
 die() { echo "screenshots: $*" >&2; exit 1; }
 
@@ -87,6 +87,13 @@ shot_tormik_busy() {
 shot_cfgedit() {
   need cfgedit-demo orven_chipcfg_data
   capture cfgedit.png cfgedit-demo
+}
+
+# The driver's setup dialog in its Qt view over sample data: an STC chip chosen, an emulator with firmware
+# V2.06 build 563 (driver-ui/qt/setup_demo.cpp).
+shot_orvend_setup() {
+  need orvend-setup-demo
+  capture orvend-setup.png orvend-setup-demo
 }
 
 check_tools

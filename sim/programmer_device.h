@@ -58,6 +58,8 @@ class ProgrammerDevice : public SimDevice {
   Reply OnCommand(const link::FrameReport& command, const std::vector<uint8_t>& data) override;
   // Commands outside the programmer set; the base refuses them with status 1.
   virtual Reply OnOtherCommand(const link::FrameReport& command, const std::vector<uint8_t>& data);
+  // For models built on this one: the loader state, read with the device lock held.
+  bool InLoaderLocked() const { return inLoader_; }
 
  private:
   Reply Identify() const;

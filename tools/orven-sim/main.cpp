@@ -1,4 +1,5 @@
-// orven-sim: serves one simulated programmer over the socket device protocol until stopped.
+// orven-sim: serves one simulated programmer (the QX410 with its emulator side and VELM5 pod, or the ORVENF)
+// over the socket device protocol until stopped.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -7,7 +8,9 @@
 #include <vector>
 
 #include "link/clock.h"
+#include "firmware/carried_firmware.h"
 #include "sim/devices.h"
+#include "sim/emulator_backend.h"
 #include "sim/socket_server.h"
 
 namespace {
@@ -21,6 +24,7 @@ void OnSignal(int) {
 int Usage(FILE* out, int status) {
   std::fprintf(out,
                "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--trace FILE] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
+               "                 [--no-pod] [--breakpoints N] [--firmware-build N] [--crystal HZ]\n"
                "\n"
                "Serves one simulated ORVEN programmer on the Unix socket PATH until interrupted.\n"
                "Programs reach it with ORVEN_HID_SOCKET=PATH.\n"
@@ -33,8 +37,22 @@ int Usage(FILE* out, int status) {
                "                  missingdata, shortdata, baddata, refuse (VALUE = status), leave (VALUE = ms,\n"
                "                  0 = for good) or slow (VALUE = ms); SKIP lets that many commands pass first;\n"
                "                  TIMES is a count or 'always' (default 1)\n"
+               "\n"
+               "QX410 only (its emulator side; the VELM5 pod runs at the crystal's real speed):\n"
+               "  --no-pod            no pod attached: pod check, info and start get no reply\n"
+               "  --breakpoints N     hardware breakpoints the emulator offers (default 4)\n"
+               "  --firmware-build N  firmware build to report (default 571, V2.07; 563 reports V2.06)\n"
+               "  --crystal HZ        the pod's crystal (default 11059200)\n"
                "  --help          this text\n");
   return status;
+}
+
+bool ParseCount(const std::string& text, uint32_t* out) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const unsigned long long v = std::stoull(text);
+  if (v > 0xFFFFFFFFull) return false;
+  *out = static_cast<uint32_t>(v);
+  return true;
 }
 
 }  // namespace
@@ -45,11 +63,19 @@ int main(int argc, char** argv) {
   std::vector<std::pair<uint8_t, orven::sim::Fault>> faults;
   bool loader = false;
   std::string trace;
+  orven::sim::EmulatorOptions emulator;
+  emulator.firmwareBuild = orven::sim::Qx410Model().identity.Build();
+  bool emulatorFlags = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") return Usage(stdout, 0);
     if (arg == "--loader") {
       loader = true;
+      continue;
+    }
+    if (arg == "--no-pod") {
+      emulator.podPresent = false;
+      emulatorFlags = true;
       continue;
     }
     if (i + 1 >= argc) return Usage(stderr, 2);
@@ -58,6 +84,16 @@ int main(int argc, char** argv) {
       path = value;
     } else if (arg == "--model") {
       if (!orven::sim::ParseDeviceModel(value, &model)) return Usage(stderr, 2);
+    } else if (arg == "--breakpoints" || arg == "--firmware-build" || arg == "--crystal") {
+      uint32_t number = 0;
+      if (!ParseCount(value, &number) || (arg == "--crystal" && number == 0)) {
+        std::fprintf(stderr, "orven-sim: bad number '%s' for %s\n", value.c_str(), arg.c_str());
+        return 2;
+      }
+      if (arg == "--breakpoints") emulator.breakpointLimit = number;
+      if (arg == "--firmware-build") emulator.firmwareBuild = number;
+      if (arg == "--crystal") emulator.crystalHz = number;
+      emulatorFlags = true;
     } else if (arg == "--trace") {
       trace = value;
     } else if (arg == "--fault") {
@@ -74,9 +110,26 @@ int main(int argc, char** argv) {
   }
   if (path.empty()) return Usage(stderr, 2);
 
-  auto device = orven::sim::MakeProgrammer(orven::SteadyClock::Instance(), model);
+  if (emulatorFlags && model != orven::sim::DeviceModel::kQx410) {
+    std::fprintf(stderr, "orven-sim: --no-pod, --breakpoints, --firmware-build and --crystal need --model qx410\n");
+    return 2;
+  }
+  std::shared_ptr<orven::sim::ProgrammerDevice> device;
+  if (model == orven::sim::DeviceModel::kQx410) {
+    // One firmware serves both command sets: the device knows the programmer's image and the debugger's.
+    emulator.startInLoader = loader;
+    auto qx410 = orven::sim::MakeEmulator(orven::SteadyClock::Instance(), emulator);
+    for (const orven::firmware::FirmwareDescriptor* d :
+         {&orven::firmware::Qx410Firmware(), &orven::firmware::OrvenfFirmware()}) {
+      qx410->AddKnownFirmware(std::vector<uint8_t>(d->Image(), d->Image() + orven::firmware::kImageSize),
+                              d->Major(), d->Minor(), d->Build());
+    }
+    device = qx410;
+  } else {
+    device = orven::sim::MakeProgrammer(orven::SteadyClock::Instance(), model);
+    device->SetInLoader(loader);
+  }
   for (const auto& [code, fault] : faults) device->SetFault(code, fault);
-  device->SetInLoader(loader);
   orven::sim::SocketServer server(device, path);
   g_server = &server;
   std::signal(SIGINT, OnSignal);

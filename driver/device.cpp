@@ -1,0 +1,115 @@
+#include "driver/device.h"
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "driver/driver_state.h"
+#include "driver/host_link.h"
+#include "link/hidapi_backend.h"
+#include "link/socket_backend.h"
+#include "sim/emulator_backend.h"
+
+namespace orven::driver {
+namespace {
+
+struct Device {
+  std::unique_ptr<link::HidBackend> ownedBackend;
+  link::HidBackend* backend = nullptr;
+  Clock* clock = nullptr;
+  std::unique_ptr<emulator::CIceUsb> ice;
+  std::unique_ptr<IceTarget> target;
+};
+
+std::mutex deviceMutex;
+Device device;
+
+uint32_t CrystalFromEnvironment() {
+  const char* text = std::getenv("ORVEN_SIM_CRYSTAL");
+  if (text == nullptr || *text == '\0') return sim::Pod::kDefaultCrystalHz;
+  char* end = nullptr;
+  unsigned long hz = std::strtoul(text, &end, 10);
+  if (*end != '\0' || hz < 1000 || hz > 100000000) return sim::Pod::kDefaultCrystalHz;
+  return static_cast<uint32_t>(hz);
+}
+
+void Attach(link::HidBackend& backend, Clock& clock) {
+  HostLink& host = Link();
+  device.target.reset();
+  device.ice = std::make_unique<emulator::CIceUsb>(backend, clock, host, host, host);
+  device.target = std::make_unique<IceTarget>(*device.ice);
+  device.backend = &backend;
+  device.clock = &clock;
+  State().target = device.target.get();
+}
+
+void ChooseFromEnvironment() {
+  Clock& clock = SteadyClock::Instance();
+  const char* kind = std::getenv("ORVEN_DEVICE");
+  const char* sockets = std::getenv("ORVEN_HID_SOCKET");
+  if (kind != nullptr && std::string(kind) == "sim") {
+    device.ownedBackend = sim::MakeSimulatedEmulatorBackend(clock, CrystalFromEnvironment());
+  } else if (sockets != nullptr && *sockets != '\0') {
+    device.ownedBackend = std::make_unique<link::SocketBackend>(link::SocketBackend::SplitPathList(sockets));
+  } else {
+    device.ownedBackend = std::make_unique<link::HidapiBackend>();
+  }
+  Attach(*device.ownedBackend, clock);
+}
+
+Target* testTarget = nullptr;
+
+}  // namespace
+
+Target& DeviceTarget() {
+  std::lock_guard lock(deviceMutex);
+  if (testTarget != nullptr) return *testTarget;
+  if (!device.ice) ChooseFromEnvironment();
+  return *device.target;
+}
+
+emulator::CIceUsb& DeviceIce() {
+  std::lock_guard lock(deviceMutex);
+  if (!device.ice) ChooseFromEnvironment();
+  return *device.ice;
+}
+
+void UseDeviceForTesting(link::HidBackend& backend, Clock& clock) {
+  std::lock_guard lock(deviceMutex);
+  device.ice.reset();
+  device.target.reset();
+  device.ownedBackend.reset();
+  Attach(backend, clock);
+}
+
+void UseTargetForTesting(Target* target) {
+  std::lock_guard lock(deviceMutex);
+  testTarget = target;
+  State().target = target != nullptr ? target : device.target.get();
+}
+
+void ResetStateForTesting() {
+  DriverState& s = State();
+  s.host = HostBinding{};
+  s.featureWord = 0;
+  s.fatal = false;
+  s.running = false;
+  s.stopRequested = false;
+  s.registersWritten = false;
+  s.registers = {};
+  s.windowCopy = {};
+  s.currentPc = 0;
+  s.memory.Forget();
+  s.options.e = 0;
+  s.options.f = 0;
+  s.options.v = 0;
+  s.options.c = 0;
+  s.enumRecord = nullptr;
+  s.kind1Count = 0;
+  s.kind2Count = 0;
+  s.armed = false;
+  s.downloadPrepared = false;
+}
+
+}  // namespace orven::driver

@@ -1,0 +1,27 @@
+// Which emulator the driver talks to. Chosen once, at the first request that needs it:
+//   ORVEN_DEVICE=sim      the in-process simulated emulator, its pod at the crystal's real speed
+//                         (ORVEN_SIM_CRYSTAL in Hz, 11.0592 MHz by default)
+//   ORVEN_HID_SOCKET=P    device processes behind Unix sockets (orven-sim), paths separated by ':'
+//   otherwise             USB through hidapi
+#pragma once
+
+#include "driver/target.h"
+#include "link/clock.h"
+#include "link/hid_backend.h"
+
+namespace orven::driver {
+
+// The emulator of this library, created on first use; never null afterwards.
+Target& DeviceTarget();
+// The emulator connection object behind DeviceTarget() (the setup dialog reads its identification).
+emulator::CIceUsb& DeviceIce();
+
+// Test programs only (not exported from the library): from now on the driver talks to this backend in this
+// clock's time; both are borrowed and must outlive the driver's use of them. Replaces any earlier device.
+void UseDeviceForTesting(link::HidBackend& backend, Clock& clock);
+// Test programs only: the driver uses this target (borrowed) instead of an emulator; null restores the device.
+void UseTargetForTesting(Target* target);
+// Test programs only: the driver's state back to how the library was loaded (device, bindings, UI kept).
+void ResetStateForTesting();
+
+}  // namespace orven::driver
