@@ -119,17 +119,61 @@ TEST_F(DebugHostTest, BoxesArePrintedAndQuestionsAnsweredFromTheCommandLine) {
     EXPECT_EQ(g_ui.message_box(g_ui.context, ORVEND_BOX_QUESTION, "ORVEN Notice", "Switch it off?\r\n"), yes ? 1 : 0);
     EXPECT_EQ(g_ui.message_box(g_ui.context, ORVEND_BOX_ERROR, "ORVEN Notice!", "link lost"), 1);
     EXPECT_EQ(g_ui.message_box(g_ui.context, ORVEND_BOX_WARNING, "ORVEN Notice", "careful"), 1);
-    EXPECT_EQ(g_ui.setup_dialog(g_ui.context, nullptr), yes ? 1 : 0);
+    EXPECT_EQ(g_ui.setup_dialog(g_ui.context, nullptr), 0) << "no dialog, nothing to confirm";
   }
   EXPECT_EQ(Out(),
             "[question] ORVEN Notice: Switch it off? -> No\n"
             "[error] ORVEN Notice!: link lost\n"
             "[warning] ORVEN Notice: careful\n"
-            "[setup dialog] -> Cancel\n"
+            "  -> Cancel\n"
             "[question] ORVEN Notice: Switch it off? -> Yes\n"
             "[error] ORVEN Notice!: link lost\n"
             "[warning] ORVEN Notice: careful\n"
-            "[setup dialog] -> OK\n");
+            "  -> Cancel\n");
+}
+
+struct DialogCalls {
+  int ok = 0;
+  int cancel = 0;
+};
+
+TEST_F(DebugHostTest, ThePrintingSetupDialogShowsTheRecordAndPressesOkOnlyWhenToldYes) {
+  static const char* const kVendors[] = {"ATMEL", "NXP", "STC"};
+  static const char* const kModels[] = {"STC12C5A8S2 [ZIF]", "STC12C5A16S2 [ZIF]"};
+  for (const bool yes : {false, true}) {
+    Host(yes);
+    DialogCalls calls;
+    OrvendSetupDialog d{};
+    d.context = &calls;
+    d.caption = "NORDA  QX410 MCU Development Kit  V1.06";
+    d.pause_label = "开启暂停功能";
+    d.pod_label = "下载到仿真适配头(VELM5)";
+    d.vendor_label = "芯片厂商";
+    d.model_label = "芯片型号";
+    d.product_group = "产品信息";
+    d.product_text = "固件版本: V2.06(Build 563)\r\n产品编号: 01ab007f\r\n";
+    d.vendor_names = kVendors;
+    d.vendor_count = 3;
+    d.vendor_selection = 2;
+    d.model_names = kModels;
+    d.model_count = 2;
+    d.model_selection = 5;  // names no entry
+    d.pause_checked = 1;
+    d.chip_lists_enabled = 1;
+    d.ok = [](void* c) { ++static_cast<DialogCalls*>(c)->ok; };
+    d.cancel = [](void* c) { ++static_cast<DialogCalls*>(c)->cancel; };
+    EXPECT_EQ(g_ui.setup_dialog(g_ui.context, &d), yes ? 1 : 0);
+    EXPECT_EQ(calls.ok, yes ? 1 : 0);
+    EXPECT_EQ(calls.cancel, yes ? 0 : 1);
+  }
+  const std::string shown =
+      "[setup dialog] NORDA  QX410 MCU Development Kit  V1.06\n"
+      "  [x] 开启暂停功能\n"
+      "  [ ] 下载到仿真适配头(VELM5)\n"
+      "  芯片厂商: STC\n"
+      "  芯片型号: -\n"
+      "  产品信息: 固件版本: V2.06(Build 563) / 产品编号: 01ab007f\n";
+  EXPECT_EQ(Out(), shown + "  -> Cancel\n" + shown + "  -> OK\n");
 }
 
 TEST_F(DebugHostTest, FlashSegmentsAreHandedOutInAddressOrderThenTheClosingRecord) {

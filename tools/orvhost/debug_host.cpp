@@ -163,10 +163,44 @@ int DebugHost::SetupDialogThunk(void* context, OrvendSetupDialog* dialog) {
   return PrintingSetupDialog(host, dialog);
 }
 
-int DebugHost::PrintingSetupDialog(void* context, OrvendSetupDialog*) {
+int DebugHost::PrintingSetupDialog(void* context, OrvendSetupDialog* dialog) {
   auto* host = static_cast<DebugHost*>(context);
-  host->console_.Printf(texts::kSetupDialog, host->answerYes_ ? "OK" : "Cancel");
-  return host->answerYes_ ? 1 : 0;
+  const bool ok = host->answerYes_ && dialog != nullptr && dialog->ok != nullptr;
+  if (dialog != nullptr) host->console_.Print(DescribeSetupDialog(*dialog));
+  host->console_.Printf(texts::kSetupDialog, ok ? "OK" : "Cancel");
+  if (dialog == nullptr) return 0;
+  if (ok) {
+    dialog->ok(dialog->context);
+    return 1;
+  }
+  if (dialog->cancel != nullptr) dialog->cancel(dialog->context);
+  return 0;
+}
+
+std::string DescribeSetupDialog(const OrvendSetupDialog& d) {
+  const auto text = [](const char* t) { return std::string(t != nullptr ? t : ""); };
+  const auto pick = [](const char* const* names, uint32_t count, int32_t selection) {
+    if (names == nullptr || selection < 0 || static_cast<uint32_t>(selection) >= count) return std::string("-");
+    return std::string(names[selection] != nullptr ? names[selection] : "");
+  };
+  const auto oneLine = [](std::string t) {
+    std::string out;
+    for (char c : t) {
+      if (c == '\r') continue;
+      out += c == '\n' ? std::string(" / ") : std::string(1, c);
+    }
+    while (out.size() >= 3 && out.compare(out.size() - 3, 3, " / ") == 0) out.resize(out.size() - 3);
+    while (out.rfind(" / ", 0) == 0) out.erase(0, 3);
+    return out;
+  };
+  std::string out = "[setup dialog] " + text(d.caption) + "\n";
+  out += "  [" + std::string(d.pause_checked ? "x" : " ") + "] " + text(d.pause_label) + "\n";
+  out += "  [" + std::string(d.pod_checked ? "x" : " ") + "] " + text(d.pod_label) + "\n";
+  const std::string state = d.chip_lists_enabled ? "" : " (disabled)";
+  out += "  " + text(d.vendor_label) + ": " + pick(d.vendor_names, d.vendor_count, d.vendor_selection) + state + "\n";
+  out += "  " + text(d.model_label) + ": " + pick(d.model_names, d.model_count, d.model_selection) + state + "\n";
+  out += "  " + text(d.product_group) + ": " + oneLine(text(d.product_text)) + "\n";
+  return out;
 }
 
 // ----- register window

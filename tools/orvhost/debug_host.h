@@ -17,6 +17,9 @@
 
 namespace orven::orvhost {
 
+// The setup dialog as the printing UI shows it: caption, check boxes, chosen vendor and model, product text.
+std::string DescribeSetupDialog(const OrvendSetupDialog& dialog);
+
 class DebugHost {
  public:
   // The window message identifier orvhost binds (the IDE's is a registered window message).

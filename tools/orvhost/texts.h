@@ -83,7 +83,7 @@ inline constexpr char kFatalNotice[] = "orvhost: fatal notice: the driver closed
 inline constexpr char kErrorBox[] = "[error] %s: %s\n";
 inline constexpr char kWarningBox[] = "[warning] %s: %s\n";
 inline constexpr char kQuestionBox[] = "[question] %s: %s -> %s\n";
-inline constexpr char kSetupDialog[] = "[setup dialog] -> %s\n";
+inline constexpr char kSetupDialog[] = "  -> %s\n";
 
 // Command results.
 inline constexpr char kStopped[] = "stopped C:%04X\n";
