@@ -114,7 +114,7 @@ TEST_P(OrvhostSession, StopsAtTheBreakpointWithTheRegistersAndRamOfTheCoreRunAlo
 
 TEST_P(OrvhostSession, StepsGoUntilStopFromASecondThreadMemoryAndShutdown) {
   const std::string done = Hex4(P().doneAddress);
-  const ProgramRun r = Orvhost(Env(), Sim() + "--options '-E0 -F15 -V2 -C1'",
+  const ProgramRun r = Orvhost(Env(), Sim() + "--answer yes --options '-E0 -F15 -V2 -C1'",
                         {"init", "load " + P().hexPath, "step 3", "go 0x" + done, "write X:0x0010 A5 5A",
                          "dump X:0x0010 2", "set dptr 0x1234", "set r3 0x77", "regs",
                          // done() loops for ever: a go in the background ends only by the stop request.

@@ -108,6 +108,14 @@ int RunTerminal(Session& session) {
   return anyFailed ? 1 : 0;
 }
 
+// A go left running in the driver cannot be waited for, and the library must not be torn down under it.
+int EndNow(const Session& session, int status) {
+  if (!session.Abandoned()) return status;
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::_Exit(status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,11 +171,12 @@ int main(int argc, char** argv) {
   } else if (outcome == Outcome::kOk && args.commands.empty()) {
     if (isatty(STDIN_FILENO)) {
       const int status = RunTerminal(session);
-      return session.Finish() == Outcome::kOk ? status : 1;
+      if (session.Finish() != Outcome::kOk) return EndNow(session, 1);
+      return status;
     }
     outcome = RunStream(session, std::cin);
   }
   const Outcome finished = session.Finish();
   if (outcome == Outcome::kOk || outcome == Outcome::kQuit) outcome = finished;
-  return StatusOf(outcome);
+  return EndNow(session, StatusOf(outcome));
 }

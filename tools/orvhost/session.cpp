@@ -243,16 +243,10 @@ Outcome Session::BreakpointChange(const Words& w) {
 Outcome Session::Go(const Words& w) {
   if (w.size() > 2) return Usage(w[0]);
   if (w.size() == 2 && w[1] == "&") {
-    backgroundFatal_ = false;
-    const uint32_t before = host_.FatalNotices();
-    background_ = std::thread([this, before] {
+    backgroundBefore_ = host_.FatalNotices();
+    background_ = std::thread([this] {
       OrvendAddress a = Descriptor(0xFFFFFFFFu);
       host_.Api().GoStep(ORVEND_GO, 0, &a);
-      if (host_.FatalNotices() != before) {
-        backgroundFatal_ = true;
-      } else {
-        PrintStopped();
-      }
     });
     return Outcome::kOk;
   }
@@ -266,9 +260,7 @@ Outcome Session::Go(const Words& w) {
   }
   const uint32_t before = host_.FatalNotices();
   host_.Api().GoStep(code, 0, &a);
-  if (CheckFatal(w[0], before) != Outcome::kOk) return Outcome::kFailed;
-  PrintStopped();
-  return Outcome::kOk;
+  return AfterRun(w[0], before);
 }
 
 Outcome Session::Step(const Words& w) {
@@ -282,7 +274,15 @@ Outcome Session::Step(const Words& w) {
   OrvendAddress a = Descriptor(0);
   const uint32_t before = host_.FatalNotices();
   host_.Api().GoStep(ORVEND_GO_STEP, count, &a);
-  if (CheckFatal(w[0], before) != Outcome::kOk) return Outcome::kFailed;
+  return AfterRun(w[0], before);
+}
+
+Outcome Session::AfterRun(const std::string& command, uint32_t before) {
+  if (CheckFatal(command, before) != Outcome::kOk) return Outcome::kFailed;
+  // As the IDE after every stop: the register window shows the target's registers again, so a later set
+  // (which writes the window's whole copy back) does not write stale values.
+  host_.RefreshRegisterWindow();
+  if (CheckFatal(command, before) != Outcome::kOk) return Outcome::kFailed;
   PrintStopped();
   return Outcome::kOk;
 }
@@ -298,14 +298,19 @@ Outcome Session::Stop(const Words& w) {
 Outcome Session::JoinBackground() {
   if (!background_.joinable()) return Outcome::kOk;
   background_.join();
-  if (backgroundFatal_) return Fail("go", "the emulator link was closed");
-  return Outcome::kOk;
+  // The go's own report, made here on the command thread once the go thread has left the driver.
+  return AfterRun("go", backgroundBefore_);
 }
 
 Outcome Session::Finish() {
   if (!BackgroundRunning()) return Outcome::kOk;
   OrvendAddress a = Descriptor(0);
-  host_.Api().GoStep(ORVEND_GO_STOP, 0, &a);
+  if (host_.Api().GoStep(ORVEND_GO_STOP, 0, &a) == 0) {
+    // The target runs on (the user declined the forced reset): the go thread cannot be waited for.
+    background_.detach();
+    abandoned_ = true;
+    return Fail("stop", "the target did not stop");
+  }
   return JoinBackground();
 }
 

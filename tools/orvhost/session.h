@@ -1,7 +1,6 @@
 // orvhost's commands: one line at a time, each turned into the entry point calls an IDE would make.
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +23,8 @@ class Session {
   // Ends a go still running in the background (stop request, then waits for it). kFailed if that go or
   // the stop failed.
   Outcome Finish();
+  // True after Finish had to leave a go running in the driver: the process must end without unloading it.
+  bool Abandoned() const { return abandoned_; }
 
  private:
   using Words = std::vector<std::string>;
@@ -53,10 +54,14 @@ class Session {
   // Waits for the background go; its outcome.
   Outcome JoinBackground();
   void PrintStopped();
+  // After a go or step returned: fails on a fatal notice, else refreshes the register window and prints
+  // "stopped C:XXXX".
+  Outcome AfterRun(const std::string& command, uint32_t before);
 
   DebugHost& host_;
   std::thread background_;
-  std::atomic<bool> backgroundFatal_{false};
+  uint32_t backgroundBefore_ = 0;  // fatal notices when the background go started
+  bool abandoned_ = false;
 };
 
 }  // namespace orven::orvhost
