@@ -103,6 +103,8 @@ TEST_F(DebugHostTest, WindowMessagesArePrintedAsUtf8AndTheFatalNoticeCounted) {
   OrvendSerialOutput serial{1, 2, {}, data};
   w.send(w.context, id, ORVEND_KIND_SERIAL, reinterpret_cast<intptr_t>(&serial));
   EXPECT_EQ(host.FatalNotices(), 0u);
+  // A driver text without a line end is left open; orvhost's next line starts on a line of its own.
+  w.send(w.context, id, ORVEND_KIND_PROGRESS_TEXT, reinterpret_cast<intptr_t>("Application Reset and Running..."));
   w.post(w.context, id, ORVEND_KIND_FATAL, 0);
   w.post(w.context, id, ORVEND_KIND_OUTPUT_TEXT, 0);  // only kind 5 is ever posted
   EXPECT_EQ(host.FatalNotices(), 1u);
@@ -110,6 +112,7 @@ TEST_F(DebugHostTest, WindowMessagesArePrintedAsUtf8AndTheFatalNoticeCounted) {
             "NORDA ORVEN Emulator/Programmer\n"
             "仿真\n"
             "serial 1: hi\n"
+            "Application Reset and Running...\n"
             "orvhost: fatal notice: the driver closed the emulator link\n");
 }
 

@@ -10,6 +10,7 @@
 
 #include "tests/mcs51/ucsim_harness.h"
 #include "tests/support/device_process.h"
+#include "tools/orvhost/hex_image.h"
 
 namespace orven {
 namespace {
@@ -129,6 +130,51 @@ TEST_P(OrvhostSession, StepsGoUntilStopFromASecondThreadMemoryAndShutdown) {
   // After the reset the PC is back at 0; shutdown hands the options back as the driver formats them.
   EXPECT_NE(r.out.find("PC=0000 ", stop), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("options: -E0 -F15 -V2 -C1\n"), std::string::npos) << r.out;
+}
+
+TEST_P(OrvhostSession, DownloadProgramsTheChosenChipWithoutVerifyingOrThePodWithVerification) {
+  // STC12C5A8S2 (algorithm 4): programmed and started, never verified.
+  ProgramRun r = Orvhost(Env(), Sim() + "--options '-E1 -F0 -V2 -C0'", {"init", "load " + P().hexPath, "download"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  const size_t begin = r.out.find("Download to STC  STC12C5A8S2 [ZIF].\nErasing...\nErasing Done.\n");
+  const size_t end = r.out.find("Programming...\nProgramming Done.\nApplication Reset and Running...");
+  EXPECT_NE(begin, std::string::npos) << r.out;
+  EXPECT_NE(end, std::string::npos) << r.out;
+  EXPECT_LT(begin, end) << r.out;
+  EXPECT_EQ(r.out.find("Verifying..."), std::string::npos) << r.out;
+
+  if (GetParam()) {
+    // The chip the emulator programmed is the one its programmer side reads back.
+    const std::string back = std::string(::testing::TempDir()) + "orvhost-chip.hex";
+    std::remove(back.c_str());
+    const ProgramRun read = Shell(Env() + " " + testing::BinDir() +
+                                  "/tormik-cli --model qx410 --chip 'STC12C5A8S2 [ZIF]' read " + Quote(back) + " 2>&1");
+    ASSERT_EQ(read.status, 0) << read.out;
+    orvhost::HexImage file, chip;
+    std::string error;
+    ASSERT_TRUE(file.LoadFile(P().hexPath, error)) << error;
+    ASSERT_TRUE(chip.LoadFile(back, error)) << error;
+    std::vector<uint8_t> flash(0x2000, 0xFF);
+    for (const orvhost::HexSegment& seg : chip.Segments()) {
+      for (size_t i = 0; i < seg.bytes.size() && seg.start + i < flash.size(); ++i) flash[seg.start + i] = seg.bytes[i];
+    }
+    for (const orvhost::HexSegment& seg : file.Segments()) {
+      const std::vector<uint8_t> held(flash.begin() + seg.start, flash.begin() + seg.start + seg.bytes.size());
+      EXPECT_EQ(held, seg.bytes) << "segment at " << seg.start;
+    }
+  }
+
+  // With the pod box ticked the program goes into the pod and is verified there.
+  r = Orvhost(Env(), Sim() + "--options '-E1 -F16 -V2 -C0'", {"init", "load " + P().hexPath, "download"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("Download Code to Debug Adapter(VELM5).\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Verifying...\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Verify OK.\nApplication Reset and Running..."), std::string::npos) << r.out;
+
+  // A download needs a program; a chip outside the vendor's list fails the download.
+  EXPECT_EQ(Orvhost(Env(), Sim(), {"init", "download"}).status, 1);
+  r = Orvhost(Env(), Sim() + "--options '-E1 -F0 -V2 -C8'", {"init", "load " + P().hexPath, "download"});
+  EXPECT_EQ(r.status, 1) << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, OrvhostSession, ::testing::Values(false, true),

@@ -19,10 +19,27 @@ std::string Format(const char* format, va_list args) {
 
 }  // namespace
 
-void Console::Print(const std::string& text) {
-  std::lock_guard lock(mutex_);
+void Console::WriteLocked(const std::string& text) {
+  if (text.empty()) return;
   std::fwrite(text.data(), 1, text.size(), out_);
   std::fflush(out_);
+  atLineStart_ = text.back() == '\n';
+}
+
+void Console::Print(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  if (!atLineStart_ && !text.empty()) WriteLocked("\n");
+  WriteLocked(text);
+}
+
+void Console::EndLine() {
+  std::lock_guard lock(mutex_);
+  if (!atLineStart_) WriteLocked("\n");
+}
+
+void Console::Raw(const std::string& text) {
+  std::lock_guard lock(mutex_);
+  WriteLocked(text);
 }
 
 void Console::Printf(const char* format, ...) {
@@ -39,7 +56,7 @@ void Console::Error(const char* format, ...) {
   const std::string text = Format(format, args);
   va_end(args);
   std::lock_guard lock(mutex_);
-  std::fflush(out_);
+  if (!atLineStart_) WriteLocked("\n");
   std::fwrite(text.data(), 1, text.size(), err_);
   std::fflush(err_);
 }

@@ -12,15 +12,23 @@ class Console {
  public:
   Console(FILE* out, FILE* err) : out_(out), err_(err) {}
 
-  // Writes text as it is and flushes, so a reader of a pipe sees each message as it arrives.
+  // orvhost's own output: starts on a fresh line (a driver text may have left one open) and is flushed, so a
+  // reader of a pipe sees each message as it arrives.
   void Print(const std::string& text);
+  // A driver text, exactly as it came (some end without a line break).
+  void Raw(const std::string& text);
+  // Ends a line a driver text left open (at exit).
+  void EndLine();
   // printf-style, to standard output.
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // printf-style, to standard error (orvhost's own complaints).
   void Error(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
  private:
+  void WriteLocked(const std::string& text);
+
   std::mutex mutex_;
+  bool atLineStart_ = true;
   FILE* out_;
   FILE* err_;
 };

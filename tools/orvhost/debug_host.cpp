@@ -118,7 +118,7 @@ intptr_t DebugHost::SendThunk(void* context, uint32_t message, uintptr_t kind, i
   switch (kind) {
     case ORVEND_KIND_PROGRESS_TEXT:
     case ORVEND_KIND_OUTPUT_TEXT:
-      if (argument != 0) host->console_.Print(DriverText(reinterpret_cast<const char*>(argument)));
+      if (argument != 0) host->console_.Raw(DriverText(reinterpret_cast<const char*>(argument)));
       break;
     case ORVEND_KIND_SERIAL: {
       const auto* out = reinterpret_cast<const OrvendSerialOutput*>(argument);

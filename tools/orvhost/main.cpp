@@ -171,6 +171,7 @@ int main(int argc, char** argv) {
   } else if (outcome == Outcome::kOk && args.commands.empty()) {
     if (isatty(STDIN_FILENO)) {
       const int status = RunTerminal(session);
+      console.EndLine();
       if (session.Finish() != Outcome::kOk) return EndNow(session, 1);
       return status;
     }
@@ -178,5 +179,6 @@ int main(int argc, char** argv) {
   }
   const Outcome finished = session.Finish();
   if (outcome == Outcome::kOk || outcome == Outcome::kQuit) outcome = finished;
+  console.EndLine();
   return EndNow(session, StatusOf(outcome));
 }
