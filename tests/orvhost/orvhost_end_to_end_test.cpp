@@ -180,6 +180,19 @@ TEST_P(OrvhostSession, DownloadProgramsTheChosenChipWithoutVerifyingOrThePodWith
 INSTANTIATE_TEST_SUITE_P(Devices, OrvhostSession, ::testing::Values(false, true),
                          [](const auto& p) { return p.param ? "Socket" : "Simulator"; });
 
+TEST(Orvhost, SetupDialogCancelKeepsTheProjectTextAndOkWritesTheDialogsChoice) {
+  const std::string bin = testing::BinDir() + "/orvhost --simulate --options '-E1 -F15 -V7 -C0' -e setup";
+  // A vendor out of range opens the dialog on ATMEL; Cancel hands nothing back.
+  ProgramRun r = Shell(bin + " 2>&1");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("  芯片厂商: ATMEL\n  芯片型号: AT89S51 [ZIF]\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  -> Cancel\noptions: -E1 -F15 -V7 -C0\n"), std::string::npos) << r.out;
+  // OK writes E and F as the check boxes stand (0/1, 0/16) and the lists' selections.
+  r = Shell(bin + " --answer yes 2>&1");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("  -> OK\noptions: -E1 -F0 -V0 -C0\n"), std::string::npos) << r.out;
+}
+
 TEST(Orvhost, ExitStatuses) {
   const std::string bin = testing::BinDir() + "/orvhost";
   // Usage errors: unknown option, bad --answer, unknown command, bad arguments; nothing after them runs.
