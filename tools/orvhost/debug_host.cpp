@@ -138,7 +138,7 @@ void DebugHost::PostThunk(void* context, uint32_t message, uintptr_t kind, intpt
   auto* host = static_cast<DebugHost*>(context);
   if (host == nullptr || message != kMessageId || kind != ORVEND_KIND_FATAL) return;
   host->fatalNotices_.fetch_add(1);
-  host->console_.Print(texts::kFatalNotice);
+  if (!host->linkCloseExpected_) host->console_.Print(texts::kFatalNotice);
 }
 
 int DebugHost::MessageBoxThunk(void* context, int kind, const char* caption, const char* text) {

@@ -42,6 +42,8 @@ class DebugHost {
 
   // Fatal notices (host window kind 5) received so far.
   uint32_t FatalNotices() const { return fatalNotices_.load(); }
+  // While set, a fatal notice is counted but not printed: shutdown always ends with one.
+  void ExpectLinkClosed(bool expected) { linkCloseExpected_ = expected; }
 
   // --- register window (null until a successful initialisation registered it)
   bool HasRegisterView() const { return registerView_ != nullptr; }
@@ -98,6 +100,7 @@ class DebugHost {
   OrvendHostWindow window_{};
   OrvendUi ui_{};
   std::atomic<uint32_t> fatalNotices_{0};
+  std::atomic<bool> linkCloseExpected_{false};
 
   // Memory the host keeps for the target: code bank 0, xdata segment 0, the SFRs and internal RAM.
   std::vector<uint8_t> codeImage_, xdataImage_, sfrImage_, iramImage_;

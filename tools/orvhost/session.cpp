@@ -128,7 +128,9 @@ Outcome Session::Reset(const Words& w) {
 Outcome Session::Shutdown(const Words& w) {
   if (w.size() != 1) return Usage(w[0]);
   // Shutdown always ends with a fatal notice: that is how the driver says the link is closed.
+  host_.ExpectLinkClosed(true);
   host_.Api().Init(ORVEND_INIT_SHUTDOWN, nullptr);
+  host_.ExpectLinkClosed(false);
   host_.ForgetRegisterView();
   host_.Out().Printf(texts::kOptionText, host_.OptionText().c_str());
   return Outcome::kOk;
