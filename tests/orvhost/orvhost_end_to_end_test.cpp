@@ -132,6 +132,19 @@ TEST_P(OrvhostSession, StepsGoUntilStopFromASecondThreadMemoryAndShutdown) {
   EXPECT_NE(r.out.find("options: -E0 -F15 -V2 -C1\n"), std::string::npos) << r.out;
 }
 
+TEST_P(OrvhostSession, ABreakpointWithACommandHandsItToTheHostAndRunsOn) {
+  const std::string done = Hex4(P().doneAddress);
+  // done() jumps to itself: the breakpoint is passed again and again, its command handed over each time, and
+  // only the stop request ends the run. The driver polls a running target every 500 ms, so each arrival
+  // takes that long in real time.
+  const ProgramRun r = Orvhost(Env(), Sim() + "--answer yes",
+                               {"init", "load " + P().hexPath, "bp 0x" + done + " cmd='note \"here\"'", "go &",
+                                "sleep 1200", "stop", "bc 0x" + done, "step"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("breakpoint command: note \"here\"\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("stopped C:"), std::string::npos) << r.out;
+}
+
 TEST_P(OrvhostSession, DownloadProgramsTheChosenChipWithoutVerifyingOrThePodWithVerification) {
   // STC12C5A8S2 (algorithm 4): programmed and started, never verified.
   ProgramRun r = Orvhost(Env(), Sim() + "--options '-E1 -F0 -V2 -C0'", {"init", "load " + P().hexPath, "download"});
