@@ -75,12 +75,27 @@ emulator::CIceUsb& DeviceIce() {
   return *device.ice;
 }
 
+bool IdentifyDevice(IdentificationBlock* out) {
+  if (testTarget != nullptr) return false;
+  return DeviceIce().GetIdentification(out);
+}
+
 void UseDeviceForTesting(link::HidBackend& backend, Clock& clock) {
   std::lock_guard lock(deviceMutex);
   device.ice.reset();
   device.target.reset();
   device.ownedBackend.reset();
   Attach(backend, clock);
+}
+
+void ReleaseDeviceForTesting() {
+  std::lock_guard lock(deviceMutex);
+  if (device.ownedBackend) return;  // chosen from the environment: lives as long as the library
+  device.target.reset();
+  device.ice.reset();
+  device.backend = nullptr;
+  device.clock = nullptr;
+  State().target = testTarget;
 }
 
 void UseTargetForTesting(Target* target) {

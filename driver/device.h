@@ -8,6 +8,7 @@
 #include "driver/target.h"
 #include "link/clock.h"
 #include "link/hid_backend.h"
+#include "link/identification_block.h"
 
 namespace orven::driver {
 
@@ -16,9 +17,15 @@ Target& DeviceTarget();
 // The emulator connection object behind DeviceTarget() (the setup dialog reads its identification).
 emulator::CIceUsb& DeviceIce();
 
+// The emulator's identification for the setup dialog (read once connected, else freshly); false when no emulator
+// answers or a test target stands in for it.
+bool IdentifyDevice(IdentificationBlock* out);
+
 // Test programs only (not exported from the library): from now on the driver talks to this backend in this
 // clock's time; both are borrowed and must outlive the driver's use of them. Replaces any earlier device.
 void UseDeviceForTesting(link::HidBackend& backend, Clock& clock);
+// Test programs only: drops the emulator object of UseDeviceForTesting while its backend still exists.
+void ReleaseDeviceForTesting();
 // Test programs only: the driver uses this target (borrowed) instead of an emulator; null restores the device.
 void UseTargetForTesting(Target* target);
 // Test programs only: the driver's state back to how the library was loaded (device, bindings, UI kept).

@@ -27,7 +27,7 @@ int RunSetupDialog(DriverState& state) {
   driverui::SetupOptions options{state.options.e.load(), state.options.f.load(), state.options.v.load(),
                                  state.options.c.load()};
   IdentificationBlock identity;
-  bool identified = DeviceIce().GetIdentification(&identity);
+  bool identified = IdentifyDevice(&identity);
   OrvendUi ui = Link().Ui();
   int result = driverui::RunSetupDialog(options, identified ? identity.bytes : nullptr, ui.setup_dialog,
                                         ui.context);

@@ -9,8 +9,8 @@
 namespace orven::driver {
 
 HostLink& Link() {
-  static HostLink link(State());
-  return link;
+  static HostLink* link = new HostLink(State());  // never destroyed, as the state
+  return *link;
 }
 
 void HostLink::SendText(uint32_t kind, const char* utf8) {

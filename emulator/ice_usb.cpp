@@ -32,6 +32,7 @@ CIceUsb::~CIceUsb() {
 }
 
 CIceUsb::Outcome CIceUsb::Transact(Exchange& x) {
+  if (x.read && x.wanted > kMaxReplyData) return Outcome::kSendFailed;  // no operation asks for more
   Outcome outcome = Outcome::kOk;
   {
     std::lock_guard lock(linkMutex_);

@@ -20,8 +20,8 @@ case "$mode" in
     ;;
   --tsan)
     # Only the parts with threads: the programmer's worker, the link and the simulator it talks to.
-    ORVEN_TARGETS="programmer_tests link_tests orven-sim" scripts/setup.sh build-tsan -DORVEN_SANITIZE=thread -DORVEN_BENCH=OFF -DORVEN_GUI=OFF >/dev/null
-    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(Operation|FaultMatrix|FirmwareUpdate|Connect|SimBus)'
+    ORVEN_TARGETS="programmer_tests link_tests emulator_tests sim_emulator_tests driver_e2e_tests orven-sim" scripts/setup.sh build-tsan -DORVEN_SANITIZE=thread -DORVEN_BENCH=OFF -DORVEN_GUI=OFF >/dev/null
+    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(Operation|FaultMatrix|FirmwareUpdate|Connect|SimBus|EmulatorRun|EmulatorThreads|EndToEnd.Stop)'
     ;;
   --fuzz)
     ORVEN_TARGETS=fuzzers scripts/setup.sh build-fuzz -DORVEN_FUZZ=ON -DORVEN_GUI=OFF -DORVEN_BENCH=OFF \

@@ -68,21 +68,30 @@ uint16_t Pod::Step() {
 
 void Pod::CatchUp() {
   if (!running_ || stuck_) return;
-  // A run that already left its start address halts before an instruction at the stop address or a
-  // breakpoint, also when the previous catch-up ended just there.
-  if (!leaving_ && !core_.Idle()) {
-    const uint16_t pc = core_.Pc();
-    if (static_cast<int32_t>(pc) == stopAddress_ || core_.HasBreakpoint(pc)) {
-      Halt();
-      return;
-    }
-  }
   const uint64_t now = clock_.NowMs();
   const uint64_t target = originCycles_ + core_.CyclesForMs(now > originMs_ ? now - originMs_ : 0);
   if (target <= core_.Cycles()) return;
+  uint64_t budget = std::min(target - core_.Cycles(), kMaxCyclesPerCatchUp);
+  while (budget > 0) {
+    const uint64_t before = core_.Cycles();
+    if (!RunSlice(std::min(budget, kSliceCycles))) return;
+    const uint64_t ran = core_.Cycles() - before;
+    budget = ran >= budget ? 0 : budget - ran;
+  }
+}
 
+bool Pod::RunSlice(uint64_t cycles) {
+  // The core checks the stop address and breakpoints before every instruction but the first of a run; once
+  // the pod's run has left its start address, that first one is checked here.
+  if (!leaving_) {
+    const uint16_t pc = core_.Pc();
+    if (static_cast<int32_t>(pc) == stopAddress_ || core_.HasBreakpoint(pc)) {
+      Halt();
+      return false;
+    }
+  }
   mcs51::RunLimits limits;
-  limits.maxCycles = std::min(target - core_.Cycles(), kMaxCyclesPerCatchUp);
+  limits.maxCycles = cycles;
   limits.stopAddress = stopAddress_;
   const mcs51::RunResult result = core_.Run(limits);
   if (result.instructions > 0) leaving_ = false;
@@ -90,22 +99,34 @@ void Pod::CatchUp() {
     case mcs51::StopReason::kStopAddress:
     case mcs51::StopReason::kBreakpoint:
       Halt();
-      return;
+      return false;
     case mcs51::StopReason::kPowerDown:
     case mcs51::StopReason::kIdleStuck:
       stuck_ = true;
-      return;
+      return false;
     default:
       break;
   }
-  // The core counts idle time only within one run; across catch-ups the pod watches for a core that retires
-  // no instruction for as long as any wake-up source would take.
+  // The core counts idle time only within one run; across slices the pod watches for a core that retires no
+  // instruction for as long as any wake-up source would take.
   if (core_.Instructions() != lastInstructions_) {
     lastInstructions_ = core_.Instructions();
     lastProgressCycles_ = core_.Cycles();
-  } else if (core_.Idle() && core_.Cycles() - lastProgressCycles_ >= mcs51::kIdleStuckCycles) {
-    stuck_ = true;
   }
+  if (AsleepForGood() ||
+      (core_.Idle() && core_.Cycles() - lastProgressCycles_ >= mcs51::kIdleStuckCycles)) {
+    stuck_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool Pod::AsleepForGood() const {
+  if (!core_.Idle()) return false;
+  // The pod's port pins never change on their own, so the external interrupts cannot end idle either.
+  constexpr uint8_t kInternalSources = mcs51::kIeEt0 | mcs51::kIeEt1 | mcs51::kIeEs | mcs51::kIeEt2;
+  const uint8_t ie = core_.SfrValue(mcs51::kIe);
+  return !(ie & mcs51::kIeEa) || !(ie & kInternalSources);
 }
 
 Pod::BreakpointResult Pod::SetBreakpoint(uint16_t address, bool on) {

@@ -18,6 +18,8 @@ class Pod {
   // At most this many machine cycles run per catch-up (about 18 s of chip time at 11.0592 MHz); a pod that
   // falls further behind its clock runs the rest on later commands.
   static constexpr uint64_t kMaxCyclesPerCatchUp = uint64_t{1} << 24;
+  // A catch-up runs in slices of this many cycles, so a core that halts or falls asleep early stops costing.
+  static constexpr uint64_t kSliceCycles = uint64_t{1} << 16;
   static constexpr uint16_t kNoStopAddress = 0xFFFF;
 
   enum class BreakpointResult { kDone, kTooMany, kConflict };
@@ -62,6 +64,10 @@ class Pod {
 
  private:
   void Halt();
+  // One slice of a catch-up; false when the run ended (halted) or the core sleeps for good.
+  bool RunSlice(uint64_t cycles);
+  // Idle with no interrupt that could end it: interrupts off, or none of the sources enabled.
+  bool AsleepForGood() const;
   // Restarts the time accounting at the clock's now (a run starts or the crystal changes).
   void Resync();
 

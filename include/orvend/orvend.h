@@ -342,22 +342,43 @@ typedef struct OrvendSetupDialog {
 /* ---------------------------------------------------------------------------------------------------------
  * Entry points
  * ------------------------------------------------------------------------------------------------------- */
+/* Every pointer a host passes stays the host's; the driver keeps the bound ones (window, breakpoint list,
+ * current-PC variable, memory arrays, enumeration record) until shutdown and never frees them. Null pointers
+ * are accepted: nothing is read or written through them. */
+
+/* Binding items 0x03xx (answer 0), 0x0100 initialise and connect (0 connected, 1 failed), feature queries
+ * 0x0201-0x0207 (0 or 1), 0x0313/0x0314 prepare and perform a download (0 or 1), 0x0321/0x0322 program load,
+ * 0x040C shutdown, 0x040D reset. */
 ORVEND_EXPORT uint32_t ORVEND_CDECL AG_Init(uint16_t code, void* argument);
+/* Codes 1 read, 2 write, 3 write code, 4 read code of count bytes at address->address.tagged: 0 done, 2 read
+ * failed, 5 write failed (address->error_address names where), 1 refused (running or dead), 3 unknown code. */
 ORVEND_EXPORT uint16_t ORVEND_CDECL AG_MemAcc(uint16_t code, uint8_t* buffer, OrvendAddress* address,
                                               uint32_t count);
+/* Code 1 reads, 2 writes register reg (0-7 R0-R7, 0x14 ACC, 0x18 DPTR, 0x500 tagged PC): 0, 1 refused, 3. */
 ORVEND_EXPORT uint16_t ORVEND_CDECL AG_RegAcc(uint16_t code, uint32_t reg, void* value);
+/* Code 1 refreshes the driver's registers, 2 writes them all back (block not used): 0, 1 refused, 3. */
 ORVEND_EXPORT uint16_t ORVEND_CDECL AG_AllReg(uint16_t code, void* block);
+/* Code 1 clears the error address; code 2 replaces the address by a pointer to its attribute word (or null). */
 ORVEND_EXPORT uint32_t ORVEND_CDECL AG_MemAtt(uint16_t code, uint32_t attribute, OrvendAddress* address);
+/* Breakpoint marks in the attribute words: queries (1, 7), all (5 disable, 6 remove: the count), one address
+ * (8 enable, 9 disable, 10 remove, 11 set). 0x80000000 when the address has no attribute word. */
 ORVEND_EXPORT uint32_t ORVEND_CDECL AG_BpInfo(uint16_t code, void* argument);
+/* A breakpoint record was changed (1, 4), removed (2) or is offered (5: null refuses a kind-2 record). */
 ORVEND_EXPORT OrvendBreakpoint* ORVEND_CDECL AG_BreakFunc(uint16_t code, uint16_t ignored, OrvendAddress* address,
                                                           OrvendBreakpoint* bp);
+/* 1 stop (from another thread while a go runs: 1 stopped, 0 still running), 2 count single steps, 3 go until
+ * the code address in address, 4 go. Blocks until the target halts; the current-PC variable then holds it. */
 ORVEND_EXPORT uint32_t ORVEND_CDECL AG_GoStep(uint16_t code, uint32_t count, OrvendAddress* address);
+/* Code 1: count bytes at data go to the host's serial window (window kind 3). Always 0. */
 ORVEND_EXPORT uint32_t ORVEND_CDECL AG_Serial(uint16_t code, uint32_t channel, uint32_t count, void* data);
-/* Callers may pass arguments; they are ignored. */
+/* No trace history is recorded: always 0. Callers may pass arguments; they are ignored. */
 ORVEND_EXPORT uint32_t ORVEND_CDECL AG_HistFunc(void);
+/* 1 and 110 run the setup dialog over the OrvendCapRecord's option text (1 after OK, the text rewritten; 0
+ * after Cancel, the text unchanged); 2 answers 8051; 100 and 109 answer 1; others 0. */
 ORVEND_EXPORT uint32_t ORVEND_CDECL DllUv3Cap(uint32_t code, void* record);
+/* Code 2: reads the options from the OrvendEnumRecord and keeps it to write them back at shutdown; 8051. */
 ORVEND_EXPORT uint32_t ORVEND_CDECL EnumUv351(void* record, uint32_t code);
-/* May be called before anything else; null removes the hook. The record is copied. */
+/* Installs the user interface (the record is copied; null removes it). May be called before anything else. */
 ORVEND_EXPORT void ORVEND_CDECL OrvendSetUi(const OrvendUi* ui);
 
 /* ---------------------------------------------------------------------------------------------------------
@@ -399,6 +420,11 @@ ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, rect) == 24, dlg_rect);
 ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, update) == 40, dlg_update);
 ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, close) == 48, dlg_close);
 ORVEND_ASSERT(offsetof(OrvendCapRecord, option_text) == 24, cap_text);
+ORVEND_ASSERT(sizeof(OrvendAddress) == 16 && sizeof(OrvendBreakpoint) == 64 && sizeof(OrvendSerialOutput) == 24,
+              sizes_a);
+ORVEND_ASSERT(sizeof(OrvendFlashSegment) == 24 && sizeof(OrvendProgressBar) == 24 && sizeof(OrvendRegisterView) == 40,
+              sizes_b);
+ORVEND_ASSERT(sizeof(OrvendExtensionMenu) == 40 && sizeof(OrvendDialogDescriptor) == 56, sizes_c);
 #elif defined(__i386__) || defined(_M_IX86)
 ORVEND_ASSERT(offsetof(OrvendAddress, error_address) == 4, addr_err);
 ORVEND_ASSERT(offsetof(OrvendAddress, host_length) == 8, addr_len);
@@ -427,6 +453,11 @@ ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, rect) == 12, dlg_rect);
 ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, update) == 28, dlg_update);
 ORVEND_ASSERT(offsetof(OrvendDialogDescriptor, close) == 32, dlg_close);
 ORVEND_ASSERT(offsetof(OrvendCapRecord, option_text) == 20, cap_text);
+ORVEND_ASSERT(sizeof(OrvendAddress) == 12 && sizeof(OrvendBreakpoint) == 56 && sizeof(OrvendSerialOutput) == 20,
+              sizes_a);
+ORVEND_ASSERT(sizeof(OrvendFlashSegment) == 16 && sizeof(OrvendProgressBar) == 20 && sizeof(OrvendRegisterView) == 24,
+              sizes_b);
+ORVEND_ASSERT(sizeof(OrvendExtensionMenu) == 24 && sizeof(OrvendDialogDescriptor) == 36, sizes_c);
 #endif
 /* Identical on both. */
 ORVEND_ASSERT(offsetof(OrvendSerialOutput, count) == 4, serial_count);

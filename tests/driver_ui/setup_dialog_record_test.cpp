@@ -145,3 +145,17 @@ TEST(SetupDialogRecord, OutOfRangeIndexesFromTheViewSelectNothing) {
 
 }  // namespace
 }  // namespace orven::driverui
+
+extern "C" int c_host_view_picks_stc(void* context, OrvendSetupDialog* dialog);
+
+namespace orven::driverui {
+namespace {
+
+TEST(SetupDialogRecord, AViewWrittenInCDrivesTheDialog) {
+  SetupOptions options{1, 16, 0, 0};
+  EXPECT_EQ(RunSetupDialog(options, nullptr, &c_host_view_picks_stc, nullptr), 1);
+  EXPECT_EQ(options, (SetupOptions{1, 0, 2, 2}));
+}
+
+}  // namespace
+}  // namespace orven::driverui

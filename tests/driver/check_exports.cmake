@@ -1,0 +1,18 @@
+# Fails unless the library's dynamic symbol table defines exactly the entry points and OrvendSetUi.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[0-9a-fA-F]+ [TtWwDdBbRrVviu] [^\n]+" lines "${table}")
+set(names)
+foreach(line ${lines})
+  string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" name "${line}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected AG_AllReg AG_BpInfo AG_BreakFunc AG_GoStep AG_HistFunc AG_Init AG_MemAcc AG_MemAtt AG_RegAcc
+             AG_Serial DllUv3Cap EnumUv351 OrvendSetUi)
+if(NOT "${names}" STREQUAL "${expected}")
+  message(FATAL_ERROR "exported: ${names}\nexpected: ${expected}")
+endif()
+message(STATUS "exports: ${names}")

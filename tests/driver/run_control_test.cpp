@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver/entry.h"
+#include "driver/run_control.h"
+#include "driver_fixture.h"
+
+namespace orven::driver::testing {
+namespace {
+
+class RunControl : public DriverFixture {
+ protected:
+  static void* Callback(uint32_t code, void* argument) {
+    if (code == ORVEND_CALLBACK_COMMAND) executed.emplace_back(static_cast<const char*>(argument));
+    if (code == ORVEND_CALLBACK_REFRESH) ++refreshes;
+    return nullptr;
+  }
+  void SetUp() override {
+    DriverFixture::SetUp();
+    executed.clear();
+    refreshes = 0;
+    state().host.callback = Callback;
+  }
+  static inline std::vector<std::string> executed;
+  static inline int refreshes = 0;
+};
+
+TEST_F(RunControl, BreakpointCountsDownThenStops) {
+  OrvendBreakpoint* bp = AddBreakpoint(0xFF000100, 3);
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000100), kHitContinue);
+  EXPECT_EQ(bp->remaining_count, 2);
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000100), kHitContinue);
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000100), kHitStop);
+  EXPECT_EQ(bp->remaining_count, 1);
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000101), kHitNone);
+
+  // A count already at or below 1 stops and stays where it is.
+  bp->remaining_count = 0;
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000100), kHitStop);
+  bp->remaining_count = INT32_MIN;
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000100), kHitStop);
+  EXPECT_EQ(bp->remaining_count, INT32_MIN);
+}
+
+TEST_F(RunControl, CommandBreakpointsRunTheirCommandAndGoOn) {
+  char command[] = "printf(\"hit\")";
+  AddBreakpoint(0xFF000200, 2, 0, command);
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000200), kHitContinue);
+  EXPECT_TRUE(executed.empty());
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000200), kHitContinue);
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000200), kHitContinue);
+  EXPECT_EQ(executed, (std::vector<std::string>{command, command}));
+  // Disabled and conditional records are not address breakpoints.
+  OrvendBreakpoint* off = AddBreakpoint(0xFF000300);
+  off->flags &= ~ORVEND_BP_ENABLED;
+  AddBreakpoint(0xFF000400, 1, 1);
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000300), kHitNone);
+  EXPECT_EQ(BreakpointHit(state(), Link(), 0xFF000400), kHitNone);
+}
+
+TEST_F(RunControl, ArmingReportsRefusedBreakpointsAndSkipsTheTarget) {
+  AddBreakpoint(0xFF000100);
+  OrvendBreakpoint* tooMany = AddBreakpoint(0xFF000200);
+  OrvendBreakpoint* conflict = AddBreakpoint(0xFF000300);
+  AddBreakpoint(0xFF000400);  // the target
+  AddBreakpoint(0xFF000401);  // the target + 1
+  codeAttr[0x200] = kAttrBpEnabled;
+  target.breakpointAnswers[0x200] = emulator::kBreakpointTooMany;
+  target.breakpointAnswers[0x300] = emulator::kBreakpointConflict;
+  ASSERT_TRUE(ArmBreakpoints(state(), target, Link(), true, 0xFF000400));
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"SetBreakpoint 00000100 1", "SetBreakpoint 00000200 1",
+                                                    "SetBreakpoint 00000300 1"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "ORVEN ERROR 11: Can't Set Breakpoint at 0200H, The Amount Exceeded the Limit.\n",
+                       "ORVEN ERROR 10: Can't Set Breakpoint at 0300H, The Address Conflict.\n"}));
+  EXPECT_FALSE(BreakpointEnabled(*tooMany));
+  EXPECT_FALSE(BreakpointEnabled(*conflict));
+  EXPECT_EQ(codeAttr[0x200], kAttrBpDisabled);
+  EXPECT_TRUE(state().armed);
+  // Armed already: nothing more is sent; disarming clears what was set.
+  target.calls.clear();
+  ASSERT_TRUE(ArmBreakpoints(state(), target, Link(), true, 0xFF000400));
+  EXPECT_TRUE(target.calls.empty());
+  ASSERT_TRUE(ArmBreakpoints(state(), target, Link(), false, 0xFF000400));
+  EXPECT_EQ(target.calls, std::vector<std::string>{"ClearArmedBreakpoints"});
+  EXPECT_FALSE(state().armed);
+}
+
+TEST_F(RunControl, AFailedArmingLeavesNothingArmed) {
+  AddBreakpoint(0xFF000100);
+  AddBreakpoint(0xFF000200);
+  target.breakpointAnswers[0x200] = emulator::kBreakpointLinkFailed;
+  EXPECT_FALSE(ArmBreakpoints(state(), target, Link(), true, kNoRunTarget));
+  EXPECT_FALSE(state().armed);
+  EXPECT_EQ(target.calls.back(), "ClearArmedBreakpoints");
+  // The next run arms again instead of believing it is armed.
+  target.breakpointAnswers.clear();
+  target.calls.clear();
+  ASSERT_TRUE(ArmBreakpoints(state(), target, Link(), true, kNoRunTarget));
+  EXPECT_EQ(target.calls.size(), 2u);
+}
+
+TEST_F(RunControl, GoLeavesABreakpointFirstAndStopsAtTheNext) {
+  AddBreakpoint(0xFF000100);
+  AddBreakpoint(0xFF000200);
+  state().currentPc = 0xFF000100;
+  target.stepPcs = {0x102};
+  target.goHaltPc = 0x0200;
+  OrvendAddress none{};
+  none.address.tagged = kNoRunTarget;
+  ASSERT_EQ(GoStep(state(), target, Link(), ORVEND_GO, 0, &none), 0u);
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"Step", "SetBreakpoint 00000100 1", "SetBreakpoint 00000200 1",
+                                                    "Go 0000FFFF 0", "ClearArmedBreakpoints"}));
+  EXPECT_EQ(hostPc, 0xFF000200u);
+  EXPECT_EQ(refreshes, 1);
+  EXPECT_FALSE(state().running.load());
+}
+
+TEST_F(RunControl, ConditionalBreakpointsRunStepByStepWithTheWarningFromTheSecondGo) {
+  AddBreakpoint(0xFF000105);
+  AddBreakpoint(0xFF000000, 1, 1);  // a conditional breakpoint
+  state().currentPc = 0xFF000100;
+  target.stepPcs = {0x101, 0x103, 0x105};
+  OrvendAddress none{};
+  none.address.tagged = kNoRunTarget;
+  GoStep(state(), target, Link(), ORVEND_GO, 0, &none);
+  EXPECT_TRUE(texts.empty()) << "the first go counts the conditional breakpoints while arming";
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"Step", "Step", "Step", "ClearArmedBreakpoints"}));
+  EXPECT_EQ(hostPc, 0xFF000105u);
+
+  target.calls.clear();
+  target.stepPcs = {0x106, 0x105};
+  target.stepIndex = 0;
+  GoStep(state(), target, Link(), ORVEND_GO, 0, &none);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0], "Application does not run in real time because of conditional breakpoint(s) !\n");
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"Step", "Step"})) << "nothing was armed";
+}
+
+TEST_F(RunControl, GoUntilStopsAtItsTargetAndAStopWhileIdleCancelsTheNextStep) {
+  state().currentPc = 0xFF000010;
+  target.registers.SetPc(0x0040);
+  OrvendAddress until{};
+  until.address.tagged = 0xFF000040;
+  GoStep(state(), target, Link(), ORVEND_GO_UNTIL, 0, &until);
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"Go 00000040 0", "ClearArmedBreakpoints"}));
+
+  // Stepping toward a go-until target (a conditional breakpoint forces steps) ends there too.
+  AddBreakpoint(0xFF000000, 1, 2);
+  target.calls.clear();
+  state().currentPc = 0xFF000080;
+  target.stepPcs = {0x81, 0x84};
+  until.address.tagged = 0xFF000084;
+  GoStep(state(), target, Link(), ORVEND_GO_UNTIL, 0, &until);  // counts: the first go arms
+  target.calls.clear();
+  target.stepIndex = 0;
+  GoStep(state(), target, Link(), ORVEND_GO_UNTIL, 0, &until);
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"Step", "Step"}));
+
+  target.calls.clear();
+  EXPECT_EQ(GoStep(state(), target, Link(), ORVEND_GO_STOP, 0, nullptr), 1u);
+  GoStep(state(), target, Link(), ORVEND_GO_STEP, 5, nullptr);
+  EXPECT_TRUE(target.calls.empty());
+  GoStep(state(), target, Link(), ORVEND_GO_STEP, 2, nullptr);
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"Step", "Step"}));
+}
+
+TEST_F(RunControl, AFailedStepEndsTheRunDeadAndUnarmed) {
+  AddBreakpoint(0xFF000100);
+  AddBreakpoint(0xFF000000, 1, 1);
+  state().armed = true;  // as a run that died while armed would leave it
+  target.stepPcs.clear();   // every step fails
+  GoStep(state(), target, Link(), ORVEND_GO, 0, nullptr);
+  EXPECT_TRUE(state().fatal.load());
+  EXPECT_FALSE(state().armed);
+  EXPECT_EQ(target.calls.back(), "PostFatalNotice");
+  EXPECT_EQ(GoStep(state(), target, Link(), ORVEND_GO, 0, nullptr), 0u);
+}
+
+TEST_F(RunControl, BreakpointMarksInTheAttributeWords) {
+  codeAttr[0x100] = kAttrValid;
+  uint32_t address = 0xFF000100;
+  EXPECT_EQ(BpInfo(state(), &target, 11, &address), 0u);
+  EXPECT_EQ(BpInfo(state(), &target, 1, &address), kAttrBpEnabled);
+  EXPECT_EQ(BpInfo(state(), &target, 9, &address), 0u);
+  EXPECT_EQ(codeAttr[0x100], kAttrValid | kAttrBpDisabled);
+  EXPECT_EQ(BpInfo(state(), &target, 8, &address), 0u);
+  EXPECT_EQ(codeAttr[0x100], kAttrValid | kAttrBpEnabled);
+  uint32_t nowhere = 0xFF090000;
+  EXPECT_EQ(BpInfo(state(), &target, 1, &nowhere), 0x80000000u);
+  EXPECT_EQ(BpInfo(state(), &target, 1, nullptr), 0x80000000u);
+
+  OrvendBreakpoint* a = AddBreakpoint(0xFF000100);
+  OrvendBreakpoint* b = AddBreakpoint(0xFF000200);
+  b->flags &= ~ORVEND_BP_ENABLED;
+  AddBreakpoint(0xFF000300, 1, 1);
+  EXPECT_EQ(BpInfo(state(), &target, 5, nullptr), 1u);
+  EXPECT_EQ(codeAttr[0x100], kAttrValid | kAttrBpDisabled);
+  EXPECT_EQ(BpInfo(state(), &target, 6, nullptr), 2u);
+  EXPECT_EQ(codeAttr[0x100], kAttrValid);
+
+  OrvendAddress at{};
+  at.address.tagged = 0xFF000100;
+  EXPECT_EQ(BreakFunc(state(), &target, 1, &at, a), a);
+  EXPECT_EQ(codeAttr[0x100], kAttrValid | kAttrBpEnabled);
+  EXPECT_EQ(BreakFunc(state(), &target, 2, &at, a), a);
+  EXPECT_EQ(codeAttr[0x100], kAttrValid);
+  OrvendBreakpoint kind2{};
+  kind2.flags = 2 | ORVEND_BP_ENABLED;
+  EXPECT_EQ(BreakFunc(state(), &target, 5, &at, &kind2), nullptr);
+  EXPECT_EQ(BreakFunc(state(), &target, 5, &at, a), a);
+  EXPECT_EQ(BreakFunc(state(), &target, 1, nullptr, a), nullptr);
+  EXPECT_EQ(BreakFunc(state(), &target, 1, &at, nullptr), nullptr);
+}
+
+}  // namespace
+}  // namespace orven::driver::testing
