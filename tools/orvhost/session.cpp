@@ -53,8 +53,9 @@ Outcome Session::Execute(const std::string& line) {
   }
   if (w.empty()) return Outcome::kOk;
   const std::string& c = w[0];
-  // While a go runs in the background only what leaves the run alone is served.
-  static const char* const kWhileRunning[] = {"stop", "sleep", "regs", "dump", "write", "help", "quit", "exit"};
+  // While a go runs in the background only what leaves the run alone is served. (A register window refresh
+  // would have the driver write the PC variable from this thread while the go thread publishes it.)
+  static const char* const kWhileRunning[] = {"stop", "sleep", "dump", "write", "help", "quit", "exit"};
   if (BackgroundRunning()) {
     bool allowed = false;
     for (const char* name : kWhileRunning) allowed = allowed || c == name;
