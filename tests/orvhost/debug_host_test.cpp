@@ -67,10 +67,16 @@ class DebugHostTest : public ::testing::Test {
 TEST_F(DebugHostTest, BindsWhatAnIdeBindsAndFillsTheFourSlotsItHasMemoryFor) {
   DebugHost& host = Host();
   for (uint16_t code : {ORVEND_INIT_MAIN_WINDOW, ORVEND_INIT_MESSAGE_ID, ORVEND_INIT_CALLBACK,
-                        ORVEND_INIT_BREAKPOINT_LIST, ORVEND_INIT_CURRENT_PC}) {
+                        ORVEND_INIT_BREAKPOINT_LIST, ORVEND_INIT_CURRENT_PC, ORVEND_INIT_INSTANCE,
+                        ORVEND_INIT_DIALOG_SLOT, ORVEND_INIT_EXTENSION_MENU, ORVEND_INIT_UPDATE_DIALOGS}) {
     EXPECT_NE(g_bound[code], nullptr) << std::hex << code;
   }
   ASSERT_NE(g_ui.message_box, nullptr);
+  // The driver hands its update function over through the pointer it was given; the host calls it.
+  static int updates = 0;
+  *static_cast<OrvendUpdateDialogs*>(g_bound[ORVEND_INIT_UPDATE_DIALOGS]) = [] { ++updates; };
+  host.UpdateDialogs();
+  EXPECT_EQ(updates, 1);
 
   std::vector<OrvendMemorySlot> table(ORVEND_MEMORY_SLOTS, OrvendMemorySlot{nullptr, nullptr});
   Callback(ORVEND_CALLBACK_MEMORY_TABLE, table.data());

@@ -57,6 +57,14 @@ void DebugHost::Bind() {
   api_.Init(ORVEND_INIT_CALLBACK, reinterpret_cast<void*>(&HostCallbackThunk));
   api_.Init(ORVEND_INIT_BREAKPOINT_LIST, &breakpointHead_);
   api_.Init(ORVEND_INIT_CURRENT_PC, &currentPc_);
+  api_.Init(ORVEND_INIT_INSTANCE, this);
+  api_.Init(ORVEND_INIT_DIALOG_SLOT, &dialogSlot_);
+  api_.Init(ORVEND_INIT_EXTENSION_MENU, &extensionMenu_);
+  api_.Init(ORVEND_INIT_UPDATE_DIALOGS, &updateDialogs_);
+}
+
+void DebugHost::UpdateDialogs() {
+  if (updateDialogs_ != nullptr) updateDialogs_();
 }
 
 void DebugHost::SetSetupDialogRunner(SetupDialogRunner runner, void* context) {

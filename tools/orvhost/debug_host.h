@@ -30,9 +30,14 @@ class DebugHost {
   DebugHost(const DebugHost&) = delete;
   DebugHost& operator=(const DebugHost&) = delete;
 
-  // Installs the UI hook and binds window, message id, callback, breakpoint list and current-PC variable,
-  // as the IDE does right after loading the driver. One DebugHost per process (the callback has no context).
+  // Installs the UI hook and binds window, message id, callback, breakpoint list, current-PC variable, and
+  // asks for the extension menu and the dialog update function, as the IDE does right after loading the
+  // driver. One DebugHost per process (the callback has no context).
   void Bind();
+  // What the IDE calls when its views change (after a stop): the driver's dialog update function.
+  void UpdateDialogs();
+  // The driver's extension menu (entries up to the one with delimiter -1), or null before Bind.
+  const OrvendExtensionMenu* ExtensionMenu() const { return extensionMenu_; }
   // Installs another setup-dialog runner (the Qt dialog with --gui); null keeps the printing one.
   using SetupDialogRunner = int (*)(void* context, OrvendSetupDialog* dialog);
   void SetSetupDialogRunner(SetupDialogRunner runner, void* context);
@@ -114,6 +119,9 @@ class DebugHost {
   OrvendBreakpoint* breakpointHead_ = nullptr;
   uint32_t currentPc_ = 0;
   OrvendRegisterView* registerView_ = nullptr;
+  OrvendExtensionMenu* extensionMenu_ = nullptr;
+  OrvendUpdateDialogs updateDialogs_ = nullptr;
+  void* dialogSlot_ = nullptr;  // the IDE's open-dialog handle; the driver only keeps where it is
 
   std::vector<std::vector<uint8_t>> segmentData_;
   std::vector<OrvendFlashSegment> segments_;  // the file's segments, then the closing record of length 0

@@ -285,6 +285,7 @@ Outcome Session::AfterRun(const std::string& command, uint32_t before) {
   // As the IDE after every stop: the register window shows the target's registers again, so a later set
   // (which writes the window's whole copy back) does not write stale values.
   host_.RefreshRegisterWindow();
+  host_.UpdateDialogs();
   if (CheckFatal(command, before) != Outcome::kOk) return Outcome::kFailed;
   PrintStopped();
   return Outcome::kOk;
