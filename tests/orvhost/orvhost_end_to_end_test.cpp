@@ -2,7 +2,13 @@
 // (--simulate, pod at the crystal's real speed) and as a separate orven-sim over the socket backend. Sessions
 // are held against the pod's core run alone (mcs51-run) on an SDCC-built program.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
 
 #include <cstdio>
 #include <memory>
@@ -192,6 +198,44 @@ TEST_P(OrvhostSession, DownloadProgramsTheChosenChipWithoutVerifyingOrThePodWith
 
 INSTANTIATE_TEST_SUITE_P(Devices, OrvhostSession, ::testing::Values(false, true),
                          [](const auto& p) { return p.param ? "Socket" : "Simulator"; });
+
+TEST(Orvhost, CtrlCDuringAGoStopsTheTargetAndTheScriptGoesOn) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const std::string out = std::string(::testing::TempDir()) + "orvhost-interrupt.txt";
+  std::remove(out.c_str());
+  const std::string bin = testing::BinDir() + "/orvhost";
+  const std::string load = "load " + Program::Get().program.hexPath;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    freopen(out.c_str(), "w", stdout);
+    dup2(fileno(stdout), 2);
+    execl(bin.c_str(), bin.c_str(), "--simulate", "--answer", "yes", "--options", "-E0", "-e", "init", "-e",
+          load.c_str(), "-e", "go", "-e", "regs", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_GT(pid, 0);
+  // Waiting for another process is done in real time: until the program is loaded, then a moment for the go
+  // (done() loops for ever) to be under way.
+  std::string text;
+  for (int i = 0; i < 1000 && text.find("loaded") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(out);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    text = ss.str();
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  std::ifstream in(out);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  ASSERT_TRUE(WIFEXITED(status)) << ss.str();
+  EXPECT_EQ(WEXITSTATUS(status), 0) << ss.str();
+  EXPECT_NE(ss.str().find("stopped C:"), std::string::npos) << ss.str();
+  EXPECT_NE(ss.str().find("\nPC="), std::string::npos) << "the command after the go ran\n" << ss.str();
+}
 
 TEST(Orvhost, SetupDialogCancelKeepsTheProjectTextAndOkWritesTheDialogsChoice) {
   const std::string bin = testing::BinDir() + "/orvhost --simulate --options '-E1 -F15 -V7 -C0' -e setup";

@@ -1,5 +1,6 @@
 // orvhost: a debugger console over the ORVEND driver library, loaded and bound as a debugger IDE does.
 #include <readline/history.h>
+#include <signal.h>
 #include <readline/readline.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/orvhost/debug_host.h"
@@ -108,6 +110,53 @@ int RunTerminal(Session& session) {
   return anyFailed ? 1 : 0;
 }
 
+// Ctrl-C during a go or step asks the driver to stop, as the IDE's stop button does, from a thread of its own
+// (the command thread is inside the driver). Idle, it ends a script run and is ignored at the prompt.
+class InterruptWatcher {
+ public:
+  InterruptWatcher(Session& session, bool interactive) : session_(session), interactive_(interactive) {
+    if (pipe(fds_) != 0) return;
+    g_interruptFd = fds_[1];
+    struct sigaction sa {};
+    sa.sa_handler = [](int) {
+      const char c = 'i';
+      if (g_interruptFd >= 0) (void)!write(g_interruptFd, &c, 1);
+    };
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    thread_ = std::thread([this] { Watch(); });
+  }
+  ~InterruptWatcher() {
+    if (!thread_.joinable()) return;
+    signal(SIGINT, SIG_DFL);
+    g_interruptFd = -1;
+    const char c = 'q';
+    (void)!write(fds_[1], &c, 1);
+    thread_.join();
+    close(fds_[0]);
+    close(fds_[1]);
+  }
+  InterruptWatcher(const InterruptWatcher&) = delete;
+  InterruptWatcher& operator=(const InterruptWatcher&) = delete;
+
+ private:
+  static inline volatile sig_atomic_t g_interruptFd = -1;
+
+  void Watch() {
+    char c = 0;
+    while (read(fds_[0], &c, 1) == 1 && c == 'i') {
+      if (session_.Interrupt() || interactive_) continue;
+      signal(SIGINT, SIG_DFL);
+      raise(SIGINT);
+    }
+  }
+
+  Session& session_;
+  bool interactive_;
+  int fds_[2] = {-1, -1};
+  std::thread thread_;
+};
+
 // A go left running in the driver cannot be waited for, and the library must not be torn down under it.
 int EndNow(const Session& session, int status) {
   if (!session.Abandoned()) return status;
@@ -151,6 +200,8 @@ int main(int argc, char** argv) {
   library.Api().Enum(&host.EnumRecord(), 2);
 
   Session session(host);
+  const bool interactive = args.commands.empty() && !args.haveScript && isatty(STDIN_FILENO);
+  InterruptWatcher watcher(session, interactive);
   Outcome outcome = Outcome::kOk;
   for (const std::string& command : args.commands) {
     outcome = session.Execute(command);
@@ -169,7 +220,7 @@ int main(int argc, char** argv) {
       }
     }
   } else if (outcome == Outcome::kOk && args.commands.empty()) {
-    if (isatty(STDIN_FILENO)) {
+    if (interactive) {
       const int status = RunTerminal(session);
       console.EndLine();
       if (session.Finish() != Outcome::kOk) return EndNow(session, 1);

@@ -262,7 +262,9 @@ Outcome Session::Go(const Words& w) {
     code = ORVEND_GO_UNTIL;
   }
   const uint32_t before = host_.FatalNotices();
+  runInProgress_ = true;
   host_.Api().GoStep(code, 0, &a);
+  runInProgress_ = false;
   return AfterRun(w[0], before);
 }
 
@@ -276,7 +278,9 @@ Outcome Session::Step(const Words& w) {
   }
   OrvendAddress a = Descriptor(0);
   const uint32_t before = host_.FatalNotices();
+  runInProgress_ = true;
   host_.Api().GoStep(ORVEND_GO_STEP, count, &a);
+  runInProgress_ = false;
   return AfterRun(w[0], before);
 }
 
@@ -297,6 +301,14 @@ Outcome Session::Stop(const Words& w) {
   const uint32_t stopped = host_.Api().GoStep(ORVEND_GO_STOP, 0, &a);
   if (stopped == 0) return Fail(w[0], "the target did not stop");
   return JoinBackground();
+}
+
+bool Session::Interrupt() {
+  // A stop request while nothing runs would make the driver skip the next run, so only a run is stopped.
+  if (!runInProgress_ && !BackgroundRunning()) return false;
+  OrvendAddress a = Descriptor(0);
+  host_.Api().GoStep(ORVEND_GO_STOP, 0, &a);
+  return true;
 }
 
 Outcome Session::JoinBackground() {

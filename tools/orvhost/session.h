@@ -1,6 +1,7 @@
 // orvhost's commands: one line at a time, each turned into the entry point calls an IDE would make.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +24,9 @@ class Session {
   // Ends a go still running in the background (stop request, then waits for it). kFailed if that go or
   // the stop failed.
   Outcome Finish();
+  // Ctrl-C: a stop request from the calling (second) thread if a go or step is in progress; false if
+  // nothing runs.
+  bool Interrupt();
   // True after Finish had to leave a go running in the driver: the process must end without unloading it.
   bool Abandoned() const { return abandoned_; }
 
@@ -60,6 +64,7 @@ class Session {
 
   DebugHost& host_;
   std::thread background_;
+  std::atomic<bool> runInProgress_{false};  // a go or step on the command thread
   uint32_t backgroundBefore_ = 0;  // fatal notices when the background go started
   bool abandoned_ = false;
 };
