@@ -99,6 +99,35 @@ int main(void) {
   CHECK((iram_attributes[0x42] & ORVEND_ATTR_VALID) != 0);
   CHECK(AG_HistFunc() == 0);
 
+  /* Load a four-instruction loop and run to a breakpoint in it:
+   *   0000 74 42   MOV A,#42h
+   *   0002 08      INC R0
+   *   0003 80 FD   SJMP 0002h */
+  {
+    static const uint8_t program[5] = {0x74, 0x42, 0x08, 0x80, 0xFD};
+    OrvendBreakpoint bp;
+    uint8_t acc = 0;
+    uint8_t r0 = 0;
+    AG_Init(ORVEND_INIT_LOAD_BEGIN, NULL);
+    memset(&address, 0, sizeof address);
+    CHECK(AG_MemAcc(ORVEND_MEM_WRITE_CODE, (uint8_t*)program, &address, sizeof program) == 0);
+    AG_Init(ORVEND_INIT_LOAD_END, NULL);
+    memset(&bp, 0, sizeof bp);
+    bp.flags = ORVEND_BP_ENABLED;
+    bp.address = ORVEND_TAG(ORVEND_SPACE_CODE, 3);
+    bp.remaining_count = 1;
+    breakpoints = &bp;
+    address.address.tagged = bp.address;
+    CHECK(AG_BreakFunc(1, 0, &address, &bp) == &bp);
+    CHECK((code_attributes[3] & ORVEND_ATTR_BP_QUERY) == ORVEND_ATTR_BP_ENABLED);
+    if (view != NULL) view->get(NULL, ORVEND_REGVIEW_REFRESH);
+    CHECK(AG_GoStep(ORVEND_GO, 0, NULL) == 0);
+    CHECK(pc == ORVEND_TAG(ORVEND_SPACE_CODE, 3));
+    CHECK(AG_RegAcc(1, ORVEND_REG_ACC, &acc) == 0 && acc == 0x42);
+    CHECK(AG_RegAcc(1, 0, &r0) == 0 && r0 == 1);
+    breakpoints = NULL;
+  }
+
   CHECK(AG_Init(ORVEND_INIT_SHUTDOWN, NULL) == 0);
   CHECK(strcmp(record.option_text, "-E0 -F16 -V2 -C1") == 0);
   CHECK(fatal_notices == 1);
