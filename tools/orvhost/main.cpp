@@ -224,12 +224,14 @@ int main(int argc, char** argv) {
       const int status = RunTerminal(session);
       console.EndLine();
       if (session.Finish() != Outcome::kOk) return EndNow(session, 1);
+      session.Close();
       return status;
     }
     outcome = RunStream(session, std::cin);
   }
   const Outcome finished = session.Finish();
   if (outcome == Outcome::kOk || outcome == Outcome::kQuit) outcome = finished;
+  if (!session.Abandoned()) session.Close();
   console.EndLine();
   return EndNow(session, StatusOf(outcome));
 }

@@ -111,6 +111,7 @@ Outcome Session::Init(const Words& w) {
   const uint32_t before = host_.FatalNotices();
   const uint32_t result = host_.Api().Init(ORVEND_INIT_CONNECT, nullptr);
   if (result != 0) return Fail(w[0], "cannot connect to the emulator");
+  connected_ = true;
   if (CheckFatal(w[0], before) != Outcome::kOk) return Outcome::kFailed;
   // As the IDE does when it first shows the register window: run control starts from the PC read here.
   host_.RefreshRegisterWindow();
@@ -129,12 +130,21 @@ Outcome Session::Reset(const Words& w) {
 Outcome Session::Shutdown(const Words& w) {
   if (w.size() != 1) return Usage(w[0]);
   // Shutdown always ends with a fatal notice: that is how the driver says the link is closed.
+  ShutDown();
+  host_.Out().Printf(texts::kOptionText, host_.OptionText().c_str());
+  return Outcome::kOk;
+}
+
+void Session::ShutDown() {
   host_.ExpectLinkClosed(true);
   host_.Api().Init(ORVEND_INIT_SHUTDOWN, nullptr);
   host_.ExpectLinkClosed(false);
   host_.ForgetRegisterView();
-  host_.Out().Printf(texts::kOptionText, host_.OptionText().c_str());
-  return Outcome::kOk;
+  connected_ = false;
+}
+
+void Session::Close() {
+  if (connected_ && !BackgroundRunning()) ShutDown();
 }
 
 // ----- program load and flash download

@@ -24,6 +24,9 @@ class Session {
   // Ends a go still running in the background (stop request, then waits for it). kFailed if that go or
   // the stop failed.
   Outcome Finish();
+  // Ends the debug session as the IDE does when debugging stops: shutdown, if an initialisation left the
+  // driver connected (nothing is printed). Called after Finish.
+  void Close();
   // Ctrl-C: a stop request from the calling (second) thread if a go or step is in progress; false if
   // nothing runs.
   bool Interrupt();
@@ -49,6 +52,7 @@ class Session {
   Outcome Options(const Words& w);
   Outcome Setup(const Words& w);
   Outcome Shutdown(const Words& w);
+  void ShutDown();
 
   Outcome Fail(const std::string& command, const std::string& reason);
   Outcome Usage(const std::string& command);
@@ -67,6 +71,7 @@ class Session {
   std::atomic<bool> runInProgress_{false};  // a go or step on the command thread
   uint32_t backgroundBefore_ = 0;  // fatal notices when the background go started
   bool abandoned_ = false;
+  bool connected_ = false;  // init succeeded and no shutdown since
 };
 
 }  // namespace orven::orvhost
