@@ -1,5 +1,6 @@
 #include "tools/orvhost/debug_host.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "tools/orvhost/gbk_text.h"

@@ -1,8 +1,12 @@
 #include "tools/orvhost/session.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <map>
+#include <thread>
 
 #include "tools/orvhost/command_line.h"
 #include "tools/orvhost/texts.h"
