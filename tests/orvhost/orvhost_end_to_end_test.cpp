@@ -237,6 +237,23 @@ TEST(Orvhost, CtrlCDuringAGoStopsTheTargetAndTheScriptGoesOn) {
   EXPECT_NE(ss.str().find("\nPC="), std::string::npos) << "the command after the go ran\n" << ss.str();
 }
 
+TEST(Orvhost, ConditionalBreakpointsRunStepByStepAndTheSecondKindIsRefused) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const std::string done = Hex4(Program::Get().program.doneAddress);
+  const ProgramRun r = Orvhost("", "--simulate --options -E0",
+                               {"init", "load " + Program::Get().program.hexPath, "bp 0x" + done,
+                                "bp 0x0010 kind=1", "go", "go", "bp 0x0020 kind=2", "go"});
+  EXPECT_EQ(r.status, 1) << r.out;
+  // The first go arms with the conditional breakpoint already counted, so only the second one warns; both
+  // step their way to done().
+  const std::string stopped = "stopped C:" + done + "\n";
+  const std::string warning = "Application does not run in real time because of conditional breakpoint(s) !\n";
+  EXPECT_NE(r.out.find(" segments\n" + stopped + warning + stopped), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("orvhost: bp: the driver does not accept this breakpoint\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find(stopped + warning + stopped + warning), std::string::npos) << "ran on after the refusal";
+}
+
 TEST(Orvhost, SetupDialogCancelKeepsTheProjectTextAndOkWritesTheDialogsChoice) {
   const std::string bin = testing::BinDir() + "/orvhost --simulate --options '-E1 -F15 -V7 -C0' -e setup";
   // A vendor out of range opens the dialog on ATMEL; Cancel hands nothing back.
