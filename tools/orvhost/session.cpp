@@ -179,7 +179,8 @@ Outcome Session::Load(const Words& w) {
   api.Init(ORVEND_INIT_LOAD_END, nullptr);
   if (CheckFatal(w[0], before) != Outcome::kOk) return Outcome::kFailed;
   host_.SetDownloadImage(image);
-  host_.Out().Printf(texts::kLoaded, image.TotalBytes(), image.Segments().size());
+  host_.Out().Printf(texts::kLoaded, image.TotalBytes(), image.Segments().size(),
+                     image.Segments().size() == 1 ? "" : "s");
   return Outcome::kOk;
 }
 

@@ -93,7 +93,7 @@ inline constexpr char kStopped[] = "stopped C:%04X\n";
 inline constexpr char kRegsLine1[] = "PC=%04X ACC=%02X B=%02X PSW=%02X SP=%02X DPTR=%04X\n";
 inline constexpr char kRegsLine2[] = "R=%02X %02X %02X %02X %02X %02X %02X %02X\n";
 inline constexpr char kOptionText[] = "options: %s\n";
-inline constexpr char kLoaded[] = "loaded %zu bytes in %zu segments\n";
+inline constexpr char kLoaded[] = "loaded %zu bytes in %zu segment%s\n";
 
 // Complaints (standard error), each prefixed with the command.
 inline constexpr char kLibraryFailed[] = "orvhost: cannot load the driver library: %s\n";
