@@ -215,7 +215,7 @@ TEST_F(DebugHostTest, BreakpointListKeepsTheOrderAddedAndUnlinksFromTheMiddle) {
   DebugHost& host = Host();
   auto head = [] { return *static_cast<OrvendBreakpoint**>(g_bound.at(ORVEND_INIT_BREAKPOINT_LIST)); };
   OrvendBreakpoint* a = host.NewBreakpoint(0xFF000010, 0, 1, "");
-  OrvendBreakpoint* b = host.NewBreakpoint(0xFF000020, 1, 3, "write D:0x30 01");
+  OrvendBreakpoint* b = host.NewBreakpoint(0xFF000020, 1, 3, "write D:0x30 01 仿真");
   OrvendBreakpoint* c = host.NewBreakpoint(0xFF000030, 0, 1, "");
   EXPECT_EQ(head(), nullptr) << "records join the list only when linked";
   host.LinkBreakpoint(a);
@@ -225,7 +225,7 @@ TEST_F(DebugHostTest, BreakpointListKeepsTheOrderAddedAndUnlinksFromTheMiddle) {
   EXPECT_EQ(a->next, b);
   EXPECT_EQ(b->flags, 0x11u);
   EXPECT_EQ(b->remaining_count, 3);
-  EXPECT_STREQ(b->command, "write D:0x30 01");
+  EXPECT_STREQ(b->command, "write D:0x30 01 \xB7\xC2\xD5\xE6") << "the record carries GBK";
   EXPECT_EQ(a->command, nullptr);
   EXPECT_EQ(host.FindBreakpoint(0xFF000030), c);
   host.RemoveBreakpoint(b);

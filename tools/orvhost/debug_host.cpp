@@ -258,7 +258,7 @@ OrvendBreakpoint* DebugHost::FindBreakpoint(uint32_t tagged) {
 OrvendBreakpoint* DebugHost::NewBreakpoint(uint32_t tagged, uint32_t kind, int32_t count,
                                            const std::string& command) {
   auto entry = std::make_unique<BreakpointEntry>();
-  entry->command = command;
+  entry->command = Utf8ToGbk(command);  // the driver hands it back as it is, and the host reads GBK
   entry->record.flags = (kind & ORVEND_BP_KIND_MASK) | ORVEND_BP_ENABLED;
   entry->record.address = tagged;
   entry->record.remaining_count = count;

@@ -67,7 +67,8 @@ class DebugHost {
 
   // --- breakpoints: the host's list, in the order added
   OrvendBreakpoint* FindBreakpoint(uint32_t tagged);
-  // Adds a record (not yet linked); the caller links it after the driver accepted it.
+  // Adds a record (not yet linked); the caller links it after the driver accepted it. command is UTF-8; the
+  // record carries it as GBK.
   OrvendBreakpoint* NewBreakpoint(uint32_t tagged, uint32_t kind, int32_t count, const std::string& command);
   void LinkBreakpoint(OrvendBreakpoint* bp);
   // Unlinks and frees a record (linked or not).
@@ -113,7 +114,7 @@ class DebugHost {
 
   struct BreakpointEntry {
     OrvendBreakpoint record{};
-    std::string command;  // storage of record.command
+    std::string command;  // storage of record.command (GBK)
   };
   std::list<std::unique_ptr<BreakpointEntry>> breakpoints_;
   OrvendBreakpoint* breakpointHead_ = nullptr;

@@ -6,18 +6,20 @@
 
 namespace orven::orvhost {
 
-std::string GbkToUtf8(const std::string& gbk) {
+namespace {
+
+std::string Convert(const char* to, const char* from, const std::string& text) {
   // ASCII is the same in both; skip iconv for the driver's many English lines.
   bool ascii = true;
-  for (char c : gbk) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return gbk;
+  for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return text;
 
-  iconv_t cd = iconv_open("UTF-8", "GBK");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return gbk;
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
   std::string out;
   char buf[512];
-  char* in = const_cast<char*>(gbk.data());
-  size_t inLeft = gbk.size();
+  char* in = const_cast<char*>(text.data());
+  size_t inLeft = text.size();
   while (inLeft > 0) {
     char* o = buf;
     size_t oLeft = sizeof buf;
@@ -34,5 +36,11 @@ std::string GbkToUtf8(const std::string& gbk) {
   iconv_close(cd);
   return out;
 }
+
+}  // namespace
+
+std::string GbkToUtf8(const std::string& gbk) { return Convert("UTF-8", "GBK", gbk); }
+
+std::string Utf8ToGbk(const std::string& utf8) { return Convert("GBK", "UTF-8", utf8); }
 
 }  // namespace orven::orvhost
