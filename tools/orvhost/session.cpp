@@ -262,6 +262,7 @@ Outcome Session::Go(const Words& w) {
   if (w.size() > 2) return Usage(w[0]);
   if (w.size() == 2 && w[1] == "&") {
     backgroundBefore_ = host_.FatalNotices();
+    backgroundActive_ = true;
     background_ = std::thread([this] {
       OrvendAddress a = Descriptor(0xFFFFFFFFu);
       host_.Api().GoStep(ORVEND_GO, 0, &a);
@@ -320,7 +321,7 @@ Outcome Session::Stop(const Words& w) {
 
 bool Session::Interrupt() {
   // A stop request while nothing runs would make the driver skip the next run, so only a run is stopped.
-  if (!runInProgress_ && !BackgroundRunning()) return false;
+  if (!runInProgress_ && !backgroundActive_) return false;
   OrvendAddress a = Descriptor(0);
   host_.Api().GoStep(ORVEND_GO_STOP, 0, &a);
   return true;
@@ -329,6 +330,7 @@ bool Session::Interrupt() {
 Outcome Session::JoinBackground() {
   if (!background_.joinable()) return Outcome::kOk;
   background_.join();
+  backgroundActive_ = false;
   // The go's own report, made here on the command thread once the go thread has left the driver.
   return AfterRun("go", backgroundBefore_);
 }
@@ -339,6 +341,7 @@ Outcome Session::Finish() {
   if (host_.Api().GoStep(ORVEND_GO_STOP, 0, &a) == 0) {
     // The target runs on (the user declined the forced reset): the go thread cannot be waited for.
     background_.detach();
+    backgroundActive_ = false;
     abandoned_ = true;
     return Fail("stop", "the target did not stop");
   }

@@ -68,7 +68,8 @@ class Session {
 
   DebugHost& host_;
   std::thread background_;
-  std::atomic<bool> runInProgress_{false};  // a go or step on the command thread
+  std::atomic<bool> runInProgress_{false};     // a go or step on the command thread
+  std::atomic<bool> backgroundActive_{false};  // background_ runs (readable from the interrupt thread)
   uint32_t backgroundBefore_ = 0;  // fatal notices when the background go started
   bool abandoned_ = false;
   bool connected_ = false;  // init succeeded and no shutdown since
