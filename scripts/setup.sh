@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev llvm
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
   libhidapi-dev
+  libreadline-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   sdcc sdcc-ucsim

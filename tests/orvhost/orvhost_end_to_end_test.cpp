@@ -1,0 +1,306 @@
+// orvhost as a user runs it: the real liborvend.so loaded with dlopen, the simulated emulator in process
+// (--simulate, pod at the crystal's real speed) and as a separate orven-sim over the socket backend. Sessions
+// are held against the pod's core run alone (mcs51-run) on an SDCC-built program.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include <cstdio>
+#include <memory>
+#include <sstream>
+
+#include "tests/mcs51/ucsim_harness.h"
+#include "tests/support/device_process.h"
+#include "tools/orvhost/hex_image.h"
+
+namespace orven {
+namespace {
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+};
+
+std::string Quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+ProgramRun Shell(const std::string& command) {
+  ProgramRun r;
+  FILE* p = popen(command.c_str(), "r");
+  if (p == nullptr) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int raw = pclose(p);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return r;
+}
+
+// orvhost with -e for each command; standard error joins the output so a failure shows its reason.
+ProgramRun Orvhost(const std::string& env, const std::string& options, const std::vector<std::string>& commands) {
+  std::string cmd = env + " " + testing::BinDir() + "/orvhost " + options;
+  for (const std::string& c : commands) cmd += " -e " + Quote(c);
+  return Shell(cmd + " 2>&1");
+}
+
+std::string Line(const std::string& text, const std::string& prefix) {
+  const size_t at = text.find(prefix);
+  if (at == std::string::npos) return "(no line " + prefix + ")";
+  return text.substr(at, text.find('\n', at) - at);
+}
+
+std::string Hex4(int32_t v) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%04X", static_cast<unsigned>(v));
+  return buf;
+}
+
+// The program, built once for all tests.
+class Program {
+ public:
+  static const Program& Get() {
+    static Program p;
+    return p;
+  }
+  bool ok = false;
+  std::string why;
+  mcs51test::Program program;
+
+ private:
+  Program() {
+    const mcs51test::Tools tools = mcs51test::FindTools();
+    if (tools.sdcc.empty()) {
+      why = "sdcc not found";
+      return;
+    }
+    program.name = "ram_pattern";
+    program.source = ORVEN_ORVHOST_PROGRAMS_DIR "/ram_pattern.c";
+    const std::string work = std::string(::testing::TempDir()) + "orvhost-programs";
+    ok = mcs51test::Build(tools, work, ORVEN_ORVHOST_PROGRAMS_DIR, program, why) && program.doneAddress > 0;
+  }
+};
+
+class OrvhostSession : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+    if (GetParam()) {
+      device_ = std::make_unique<testing::DeviceProcess>(std::vector<std::string>{"--model", "qx410"});
+      ASSERT_TRUE(device_->Ok());
+    }
+  }
+  // --simulate in process, or ORVEN_HID_SOCKET to a separate orven-sim.
+  std::string Env() const { return GetParam() ? "ORVEN_HID_SOCKET=" + device_->Path() : ""; }
+  std::string Sim() const { return GetParam() ? "" : "--simulate "; }
+  const mcs51test::Program& P() const { return Program::Get().program; }
+  std::unique_ptr<testing::DeviceProcess> device_;
+};
+
+TEST_P(OrvhostSession, StopsAtTheBreakpointWithTheRegistersAndRamOfTheCoreRunAlone) {
+  const std::string done = Hex4(P().doneAddress);
+  const ProgramRun core = Shell(testing::BinDir() + "/mcs51-run " + Quote(P().hexPath) + " --break " + done);
+  ASSERT_EQ(core.status, 0) << core.out;
+
+  const ProgramRun r = Orvhost(Env(), Sim() + "--answer yes",
+                        {"init", "load " + P().hexPath, "bp 0x" + done, "go", "regs", "dump I:0x00 256"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("NORDA ORVEN Emulator/Programmer\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("stopped C:" + done + "\n"), std::string::npos) << r.out;
+  EXPECT_EQ(Line(r.out, "PC="), Line(core.out, "PC=")) << r.out;
+  EXPECT_EQ(Line(r.out, "R="), Line(core.out, "R=")) << r.out;
+  EXPECT_EQ(Line(r.out, "I:0000=").substr(7), Line(core.out, "IRAM=").substr(5)) << r.out;
+}
+
+TEST_P(OrvhostSession, StepsGoUntilStopFromASecondThreadMemoryAndShutdown) {
+  const std::string done = Hex4(P().doneAddress);
+  const ProgramRun r = Orvhost(Env(), Sim() + "--answer yes --options '-E0 -F15 -V2 -C1'",
+                        {"init", "load " + P().hexPath, "step 3", "go 0x" + done, "write X:0x0010 A5 5A",
+                         "dump X:0x0010 2", "set dptr 0x1234", "set r3 0x77", "regs",
+                         // done() loops for ever: a go in the background ends only by the stop request.
+                         "go &", "sleep 100", "stop", "reset", "regs", "shutdown"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  // Three steps from reset leave the PC somewhere past 0; go-until lands on done().
+  EXPECT_NE(r.out.find("stopped C:" + done + "\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("X:0010=A55A\n"), std::string::npos) << r.out;
+  // The set commands changed only what they name: the register window was refreshed after the go, so the
+  // rest (PC at done() above all) is written back as the target has it.
+  EXPECT_NE(r.out.find("PC=" + done + " "), std::string::npos) << r.out;
+  EXPECT_NE(Line(r.out, "PC=" + done + " ").find("DPTR=1234"), std::string::npos) << r.out;
+  const size_t regs = r.out.find("DPTR=1234\nR=");
+  ASSERT_NE(regs, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.substr(regs + 12 + 9, 2), "77") << "R3\n" << r.out;
+  const size_t stop = r.out.find("stopped C:", r.out.find("DPTR=1234"));
+  ASSERT_NE(stop, std::string::npos) << "the background go reported its stop\n" << r.out;
+  // After the reset the PC is back at 0; shutdown hands the options back as the driver formats them.
+  EXPECT_NE(r.out.find("PC=0000 ", stop), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("options: -E0 -F15 -V2 -C1\n"), std::string::npos) << r.out;
+}
+
+TEST_P(OrvhostSession, ABreakpointWithACommandHandsItToTheHostAndRunsOn) {
+  const std::string done = Hex4(P().doneAddress);
+  // done() jumps to itself: the breakpoint is passed again and again, its command handed over each time, and
+  // only the stop request ends the run. The driver polls a running target every 500 ms, so each arrival
+  // takes that long in real time.
+  const ProgramRun r = Orvhost(Env(), Sim() + "--answer yes",
+                               {"init", "load " + P().hexPath, "bp 0x" + done + " cmd='note \"here\"'", "go &",
+                                "sleep 1200", "stop", "bc 0x" + done, "step"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("breakpoint command: note \"here\"\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("stopped C:"), std::string::npos) << r.out;
+}
+
+TEST_P(OrvhostSession, DownloadProgramsTheChosenChipWithoutVerifyingOrThePodWithVerification) {
+  // STC12C5A8S2 (algorithm 4): programmed and started, never verified.
+  ProgramRun r = Orvhost(Env(), Sim() + "--options '-E1 -F0 -V2 -C0'", {"init", "load " + P().hexPath, "download"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  const size_t begin = r.out.find("Download to STC  STC12C5A8S2 [ZIF].\nErasing...\nErasing Done.\n");
+  const size_t end = r.out.find("Programming...\nProgramming Done.\nApplication Reset and Running...");
+  EXPECT_NE(begin, std::string::npos) << r.out;
+  EXPECT_NE(end, std::string::npos) << r.out;
+  EXPECT_LT(begin, end) << r.out;
+  EXPECT_EQ(r.out.find("Verifying..."), std::string::npos) << r.out;
+
+  if (GetParam()) {
+    // The chip the emulator programmed is the one its programmer side reads back.
+    const std::string back = std::string(::testing::TempDir()) + "orvhost-chip.hex";
+    std::remove(back.c_str());
+    const ProgramRun read = Shell(Env() + " " + testing::BinDir() +
+                                  "/tormik-cli --model qx410 --chip 'STC12C5A8S2 [ZIF]' read " + Quote(back) + " 2>&1");
+    ASSERT_EQ(read.status, 0) << read.out;
+    orvhost::HexImage file, chip;
+    std::string error;
+    ASSERT_TRUE(file.LoadFile(P().hexPath, error)) << error;
+    ASSERT_TRUE(chip.LoadFile(back, error)) << error;
+    std::vector<uint8_t> flash(0x2000, 0xFF);
+    for (const orvhost::HexSegment& seg : chip.Segments()) {
+      for (size_t i = 0; i < seg.bytes.size() && seg.start + i < flash.size(); ++i) flash[seg.start + i] = seg.bytes[i];
+    }
+    for (const orvhost::HexSegment& seg : file.Segments()) {
+      const std::vector<uint8_t> held(flash.begin() + seg.start, flash.begin() + seg.start + seg.bytes.size());
+      EXPECT_EQ(held, seg.bytes) << "segment at " << seg.start;
+    }
+  }
+
+  // With the pod box ticked the program goes into the pod and is verified there.
+  r = Orvhost(Env(), Sim() + "--options '-E1 -F16 -V2 -C0'", {"init", "load " + P().hexPath, "download"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("Download Code to Debug Adapter(VELM5).\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Verifying...\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Verify OK.\nApplication Reset and Running..."), std::string::npos) << r.out;
+
+  // A download needs a program; a chip outside the vendor's list fails the download.
+  EXPECT_EQ(Orvhost(Env(), Sim(), {"init", "download"}).status, 1);
+  r = Orvhost(Env(), Sim() + "--options '-E1 -F0 -V2 -C8'", {"init", "load " + P().hexPath, "download"});
+  EXPECT_EQ(r.status, 1) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, OrvhostSession, ::testing::Values(false, true),
+                         [](const auto& p) { return p.param ? "Socket" : "Simulator"; });
+
+TEST(Orvhost, CtrlCDuringAGoStopsTheTargetAndTheScriptGoesOn) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const std::string out = std::string(::testing::TempDir()) + "orvhost-interrupt.txt";
+  std::remove(out.c_str());
+  const std::string bin = testing::BinDir() + "/orvhost";
+  const std::string load = "load " + Program::Get().program.hexPath;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    freopen(out.c_str(), "w", stdout);
+    dup2(fileno(stdout), 2);
+    execl(bin.c_str(), bin.c_str(), "--simulate", "--answer", "yes", "--options", "-E0", "-e", "init", "-e",
+          load.c_str(), "-e", "go", "-e", "regs", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ASSERT_GT(pid, 0);
+  // Waiting for another process is done in real time: until the program is loaded, then a moment for the go
+  // (done() loops for ever) to be under way.
+  std::string text;
+  for (int i = 0; i < 1000 && text.find("loaded") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(out);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    text = ss.str();
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  std::ifstream in(out);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  ASSERT_TRUE(WIFEXITED(status)) << ss.str();
+  EXPECT_EQ(WEXITSTATUS(status), 0) << ss.str();
+  EXPECT_NE(ss.str().find("stopped C:"), std::string::npos) << ss.str();
+  EXPECT_NE(ss.str().find("\nPC="), std::string::npos) << "the command after the go ran\n" << ss.str();
+}
+
+TEST(Orvhost, ConditionalBreakpointsRunStepByStepAndTheSecondKindIsRefused) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const std::string done = Hex4(Program::Get().program.doneAddress);
+  const ProgramRun r = Orvhost("", "--simulate --options -E0",
+                               {"init", "load " + Program::Get().program.hexPath, "bp 0x" + done,
+                                "bp 0x0010 kind=1", "go", "go", "bp 0x0020 kind=2", "go"});
+  EXPECT_EQ(r.status, 1) << r.out;
+  // The first go arms with the conditional breakpoint already counted, so only the second one warns; both
+  // step their way to done().
+  const std::string stopped = "stopped C:" + done + "\n";
+  const std::string warning = "Application does not run in real time because of conditional breakpoint(s) !\n";
+  EXPECT_NE(r.out.find(stopped + warning + stopped), std::string::npos) << r.out;
+  EXPECT_LT(r.out.find(stopped), r.out.find(warning)) << "the first go warned\n" << r.out;
+  EXPECT_NE(r.out.find("orvhost: bp: the driver does not accept this breakpoint\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find(stopped + warning + stopped + warning), std::string::npos) << "ran on after the refusal";
+}
+
+TEST(Orvhost, SetupDialogCancelKeepsTheProjectTextAndOkWritesTheDialogsChoice) {
+  const std::string bin = testing::BinDir() + "/orvhost --simulate --options '-E1 -F15 -V7 -C0' -e setup";
+  // A vendor out of range opens the dialog on ATMEL; Cancel hands nothing back.
+  ProgramRun r = Shell(bin + " 2>&1");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("  芯片厂商: ATMEL\n  芯片型号: AT89S51 [ZIF]\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  -> Cancel\noptions: -E1 -F15 -V7 -C0\n"), std::string::npos) << r.out;
+  // OK writes E and F as the check boxes stand (0/1, 0/16) and the lists' selections.
+  r = Shell(bin + " --answer yes 2>&1");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("  -> OK\noptions: -E1 -F0 -V0 -C0\n"), std::string::npos) << r.out;
+}
+
+TEST(Orvhost, ExitStatuses) {
+  const std::string bin = testing::BinDir() + "/orvhost";
+  // Usage errors: unknown option, bad --answer, unknown command, bad arguments; nothing after them runs.
+  EXPECT_EQ(Shell(bin + " --frobnicate 2>/dev/null").status, 2);
+  EXPECT_EQ(Shell(bin + " --answer maybe 2>/dev/null").status, 2);
+  ProgramRun r = Shell(bin + " -e frobnicate -e 'options -E0' 2>/dev/null");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "") << "the second command ran";
+  EXPECT_EQ(Shell(bin + " -e 'dump C:0x10' 2>/dev/null").status, 2);
+  // A library that cannot be loaded, and an emulator that is not there, are failures.
+  EXPECT_EQ(Shell(bin + " --lib /nonexistent/liborvend.so -e init 2>/dev/null").status, 1);
+  r = Shell("ORVEN_HID_SOCKET=/nonexistent.sock " + bin + " -e init -e 'options -E0' 2>/dev/null");
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_EQ(r.out.find("options:"), std::string::npos) << "commands after the failure ran\n" << r.out;
+  // -e commands first, then the script; the script's failure is the exit status.
+  const std::string script = std::string(::testing::TempDir()) + "orvhost-script.txt";
+  FILE* f = std::fopen(script.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs("# options from a script\noptions -E0 -F16 -V1 -C2\n\ndownload\n", f);
+  std::fclose(f);
+  r = Shell(bin + " -e 'options -E1' " + Quote(script) + " 2>/dev/null");
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_EQ(r.out, "options: -E1\noptions: -E0 -F16 -V1 -C2\n");
+  // --help is the manual, on standard output, status 0.
+  r = Shell(bin + " --help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("EXIT STATUS"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orven

@@ -1,0 +1,9 @@
+// Built without Qt: the printing setup dialog is the only one.
+#include "tools/orvhost/setup_gui.h"
+
+namespace orven::orvhost {
+
+bool SetupGuiAvailable() { return false; }
+void InstallSetupGui(DebugHost&, int&, char**) {}
+
+}  // namespace orven::orvhost
