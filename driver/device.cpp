@@ -18,7 +18,12 @@
 namespace orven::driver {
 namespace {
 
+// Lives as long as the library. Its members are destroyed in reverse order at unload, so the clocks the
+// simulated emulator waits on must be built before it: the virtual clock is the first member, and the steady
+// clock's instance is made in the constructor so that it is destroyed after this object.
 struct Device {
+  Device() { SteadyClock::Instance(); }
+  VirtualClock virtualClock;
   std::unique_ptr<link::HidBackend> ownedBackend;
   link::HidBackend* backend = nullptr;
   Clock* clock = nullptr;
@@ -59,10 +64,7 @@ void ChooseFromEnvironment() {
   Clock* clock = &SteadyClock::Instance();
   const char* kind = std::getenv("ORVEN_DEVICE");
   if (kind != nullptr && std::string(kind) == "sim") {
-    if (VirtualTimeFromEnvironment()) {
-      static VirtualClock virtualClock;
-      clock = &virtualClock;
-    }
+    if (VirtualTimeFromEnvironment()) clock = &device.virtualClock;
     device.ownedBackend = sim::MakeSimulatedEmulatorBackend(*clock, CrystalFromEnvironment());
   } else {
 #ifdef _WIN32

@@ -15,6 +15,7 @@
 #include "link/command_codes.h"
 #include "sdcc_program.h"
 #include "sim/emulator_backend.h"
+#include "tests/support/holding_clock.h"
 
 namespace orven::driver::testing {
 namespace {
@@ -69,7 +70,7 @@ class EndToEnd : public ::testing::Test {
   sim::EmulatorDevice& Device() { return *backend->Device(); }
 
   SdccProgram program;
-  VirtualClock clock;
+  ::orven::testing::HoldingClock clock;
   std::unique_ptr<sim::SimulatedEmulatorBackend> backend = sim::MakeSimulatedEmulatorBackend(clock);
   TestHost host;
   OrvendUi ui{};
@@ -124,9 +125,12 @@ TEST_F(EndToEnd, ConditionalBreakpointsForceStepModeWithTheWarning) {
 
 TEST_F(EndToEnd, StopFromASecondThreadDuringAGo) {
   std::atomic<uint32_t> result{99};
+  clock.HoldOtherThreads();
   std::thread go([&] { result = TestHostGoStep(ORVEND_GO, 0, 0); });
-  while (!Device().PodRunning()) std::this_thread::yield();
+  clock.WaitUntilHeld();
+  EXPECT_TRUE(Device().PodRunning());
   EXPECT_EQ(TestHostGoStep(ORVEND_GO_STOP, 0, 0), 1u);
+  clock.Release();
   go.join();
   EXPECT_EQ(result.load(), 0u);
   EXPECT_EQ(host.fatal_notices, 0);
@@ -150,9 +154,14 @@ TEST_F(EndToEnd, StopWithTheStopWhileRunningFeature) {
   AG_Init(ORVEND_INIT_RESET, nullptr);
   TestHostRefreshRegisters(&host);
   boxes.clear();
+  // The program enables interrupts in its start-up code, and the pod's stop mechanism needs them: the stop
+  // comes while the go waits its first polling interval, when the pod has run that code.
+  clock.HoldOtherThreads();
   std::thread go([&] { TestHostGoStep(ORVEND_GO, 0, 0); });
-  while (!Device().PodRunning()) std::this_thread::yield();
+  clock.WaitUntilHeld();
+  EXPECT_TRUE(Device().PodRunning());
   EXPECT_EQ(TestHostGoStep(ORVEND_GO_STOP, 0, 0), 1u);
+  clock.Release();
   go.join();
   EXPECT_TRUE(boxes.empty()) << "stopped by the pod's own mechanism, no question";
   EXPECT_EQ(host.fatal_notices, 0);

@@ -10,6 +10,7 @@
 #include "emulator/texts.h"
 #include "sim/emulator_backend.h"
 #include "tests/emulator/emulator_rig.h"
+#include "tests/support/holding_clock.h"
 
 namespace orven::testing {
 namespace {
@@ -79,10 +80,15 @@ class EmulatorRun : public ::testing::Test {
   }
 
   // Runs Go on a second thread and, once the pod runs, calls Stop on this one.
+  // The stop comes while the go waits its first polling interval, when the pod has run the program's start-up
+  // code (which enables interrupts, as the pod's stop mechanism needs).
   bool GoThenStop(bool* goResult) {
+    clock.HoldOtherThreads();
     std::thread go([&] { *goResult = emu.Go(emulator::kNoStopAddress); });
-    while (!backend.Device()->PodRunning()) std::this_thread::yield();
+    clock.WaitUntilHeld();
+    EXPECT_TRUE(backend.Device()->PodRunning());
     const bool stopped = emu.Stop();
+    clock.Release();
     if (stopped) go.join();
     else stopThread_ = std::move(go);
     return stopped;
@@ -96,7 +102,7 @@ class EmulatorRun : public ::testing::Test {
   }
 
   Counter program;
-  VirtualClock clock;
+  ::orven::testing::HoldingClock clock;
   sim::SimulatedEmulatorBackend backend{clock, {}};
   RecordingHost host;
   ScriptedPrompter prompter;
