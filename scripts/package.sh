@@ -28,5 +28,9 @@ out=$(cd / && env -i PATH=/usr/bin:/bin HOME="$root" "$root/usr/bin/tormik-cli" 
 echo "$out" | sed -n '1,4p'
 grep -q '^E1 99 ' <<<"$out" || { echo "package check: the factory defaults were not read back" >&2; exit 1; }
 grep -q '^\[欠压检测\] BODEN = ' <<<"$out" || { echo "package check: the configuration file was not found" >&2; exit 1; }
+# The installed debug host finds the installed driver library beside it (../lib/) and debugs on the simulator.
+out=$(cd / && env -i PATH=/usr/bin:/bin HOME="$root" "$root/usr/bin/orvhost" --simulate --options -E0 -e init -e regs)
+echo "$out"
+grep -q '^PC=0000 ' <<<"$out" || { echo "package check: the installed orvhost did not reach its driver" >&2; exit 1; }
 lintian --fail-on error --suppress-tags-from-file /dev/null "$deb"
 echo "package check passed"
