@@ -70,6 +70,7 @@ TEST(SetupGui, TheQtViewRunsTheDialogAndItsButtonsReachTheRecord) {
   std::fclose(out);
   EXPECT_EQ(std::string(text, size), "") << "the printing dialog was used";
   std::free(text);
+  RemoveSetupGui();
 }
 
 }  // namespace

@@ -9,5 +9,7 @@ class DebugHost;
 bool SetupGuiAvailable();
 // Makes the host's setup dialog a modal window; argc/argv go to the toolkit.
 void InstallSetupGui(DebugHost& host, int& argc, char** argv);
+// Closes the toolkit again (the host's setup dialog must not be asked for after this).
+void RemoveSetupGui();
 
 }  // namespace orven::orvhost

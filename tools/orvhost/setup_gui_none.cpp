@@ -5,5 +5,6 @@ namespace orven::orvhost {
 
 bool SetupGuiAvailable() { return false; }
 void InstallSetupGui(DebugHost&, int&, char**) {}
+void RemoveSetupGui() {}
 
 }  // namespace orven::orvhost

@@ -6,14 +6,23 @@
 #include "tools/orvhost/setup_gui.h"
 
 namespace orven::orvhost {
+namespace {
+
+// Lives until RemoveSetupGui (or the end of the process): the dialog may be asked for by any later setup command.
+QApplication* g_app = nullptr;
+
+}  // namespace
 
 bool SetupGuiAvailable() { return true; }
 
 void InstallSetupGui(DebugHost& host, int& argc, char** argv) {
-  // The application lives as long as the process: the dialog may be asked for by any later setup command.
-  static QApplication* app = new QApplication(argc, argv);
-  (void)app;
+  if (g_app == nullptr) g_app = new QApplication(argc, argv);
   host.SetSetupDialogRunner(&driverui::OrvendQtSetupDialog, nullptr);
+}
+
+void RemoveSetupGui() {
+  delete g_app;
+  g_app = nullptr;
 }
 
 }  // namespace orven::orvhost
