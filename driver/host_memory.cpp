@@ -1,5 +1,6 @@
 #include "driver/host_memory.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace orven::driver {
@@ -51,9 +52,32 @@ bool StepWithinSpace(uint32_t tagged, uint32_t index, uint32_t* out) {
   return true;
 }
 
+OrvendMemorySlot* HostMemory::Table() {
+  std::lock_guard lock(mutex_);
+  MarkAllVolatileLocked();
+  return table_;
+}
+
 void HostMemory::Forget() {
   std::lock_guard lock(mutex_);
   std::memset(table_, 0, sizeof table_);
+  MarkAllVolatileLocked();
+}
+
+void HostMemory::MarkAllVolatileLocked() {
+  for (MarkedRange& r : marked_) r = {0, kBankSize};
+}
+
+// Volatile slots are the xdata segments (256..511), then 512 and 513; the code banks are not volatile.
+void HostMemory::NoteValidLocked(uint32_t slot, uint32_t offset) {
+  if (slot < kSlotXdata || slot >= kSlotXdata + kVolatileSlots) return;
+  MarkedRange& r = marked_[slot - kSlotXdata];
+  if (r.low >= r.high) {
+    r = {offset, offset + 1};
+  } else {
+    if (offset < r.low) r.low = offset;
+    if (offset >= r.high) r.high = offset + 1;
+  }
 }
 
 uint16_t* HostMemory::AttributeWordLocked(uint32_t tagged) {
@@ -97,6 +121,7 @@ void HostMemory::CacheStore(const uint8_t* b, uint32_t a, uint32_t n) {
     if (slot.image == nullptr || slot.attributes == nullptr) continue;
     slot.image[loc.offset] = b[i];
     slot.attributes[loc.offset] |= kAttrValid;
+    NoteValidLocked(loc.slot, loc.offset);
   }
 }
 
@@ -112,13 +137,18 @@ void HostMemory::CacheInvalidate(uint32_t a, uint32_t n) {
 
 void HostMemory::InvalidateVolatile() {
   std::lock_guard lock(mutex_);
-  auto clear = [](const OrvendMemorySlot& slot, uint32_t from, uint32_t to) {
-    if (slot.image == nullptr || slot.attributes == nullptr) return;
-    for (uint32_t i = from; i < to; ++i) slot.attributes[i] &= static_cast<uint16_t>(~kAttrValid);
-  };
-  for (uint32_t s = kSlotXdata; s < kSlotXdata + 256; ++s) clear(table_[s], 0, kBankSize);
-  clear(table_[kSlotSfr], 0x80, 0x100);
-  clear(table_[kSlotIram], 0x00, 0x100);
+  static_assert(kSlotSfr == kSlotXdata + 256 && kSlotIram == kSlotSfr + 1);
+  for (uint32_t v = 0; v < kVolatileSlots; ++v) {
+    MarkedRange& r = marked_[v];
+    const OrvendMemorySlot& slot = table_[kSlotXdata + v];
+    // Special function registers are 0x80..0xFF of their slot; internal RAM and xdata use all of theirs.
+    const uint32_t from = std::max(r.low, kSlotXdata + v == kSlotSfr ? 0x80u : 0u);
+    const uint32_t to = std::min(r.high, kSlotXdata + v >= kSlotSfr ? 0x100u : kBankSize);
+    if (slot.image != nullptr && slot.attributes != nullptr) {
+      for (uint32_t i = from; i < to; ++i) slot.attributes[i] &= static_cast<uint16_t>(~kAttrValid);
+    }
+    r = {};
+  }
 }
 
 void HostMemory::FillCodeBank0(uint8_t value) {
@@ -139,6 +169,10 @@ int32_t HostMemory::UpdateAttribute(uint32_t tagged, uint16_t clear, uint16_t se
   if (word == nullptr) return -1;
   uint16_t before = *word;
   *word = static_cast<uint16_t>((before & ~clear) | set);
+  if (set & kAttrValid) {
+    Location at = LocationOf(tagged);
+    NoteValidLocked(at.slot, at.offset);
+  }
   return before;
 }
 

@@ -44,8 +44,11 @@ inline constexpr uint16_t kAttrBpQuery = 0x0058;
 
 class HostMemory {
  public:
+  HostMemory() { MarkAllVolatileLocked(); }
+
   // The 514 slots the host fills on callback code 12. Owned here; the arrays they point to are the host's.
-  OrvendMemorySlot* Table() { return table_; }
+  // The next InvalidateVolatile then clears every volatile word of the new arrays once.
+  OrvendMemorySlot* Table();
   // Drops every slot, so nothing is written through arrays the host may have freed after a shutdown.
   void Forget();
 
@@ -72,10 +75,22 @@ class HostMemory {
   int32_t ReadAttribute(uint32_t tagged);
 
  private:
+  // Words of a volatile slot (xdata segments, special function registers, internal RAM) that may carry a valid
+  // mark: [low, high). Only they are cleared after a step, so a step costs what the host looked at since the
+  // last one, not the 64K words of every xdata segment the host has bound.
+  struct MarkedRange {
+    uint32_t low = 0;
+    uint32_t high = 0;
+  };
+  static constexpr uint32_t kVolatileSlots = 258;  // 256 xdata segments, then the SFR and internal RAM slots
+
   uint16_t* AttributeWordLocked(uint32_t tagged);
+  void NoteValidLocked(uint32_t slot, uint32_t offset);
+  void MarkAllVolatileLocked();
 
   std::mutex mutex_;  // the go thread and the stop thread both clear valid marks
   OrvendMemorySlot table_[ORVEND_MEMORY_SLOTS] = {};
+  MarkedRange marked_[kVolatileSlots];
 };
 
 }  // namespace orven::driver

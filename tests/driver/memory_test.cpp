@@ -126,6 +126,35 @@ TEST_F(Memory, CodeIsServedFromTheImageOnceValid) {
   EXPECT_FALSE(iramAttr[0x10] & kAttrValid);
 }
 
+TEST_F(Memory, AStepClearsEveryVolatileMarkOnceThenOnlyTheBytesReadSince) {
+  // Marks the arrays held before they were bound are cleared by the first step after binding.
+  xdata0Attr[0xFFFF] = kAttrValid | kAttrBpEnabled;
+  sfrAttr[0x90] = kAttrValid;
+  InvalidateVolatile(state());
+  EXPECT_EQ(xdata0Attr[0xFFFF], kAttrBpEnabled) << "the breakpoint bit stays";
+  EXPECT_FALSE(sfrAttr[0x90] & kAttrValid);
+
+  // Afterwards the bytes read from either end of a segment, and in RAM and the registers, lose their marks.
+  ASSERT_TRUE(Read(0x01000000, 4, buffer));
+  ASSERT_TRUE(Read(0x0100FFF0, 16, buffer));
+  ASSERT_TRUE(Read(0xF0000070, 0x20, buffer));
+  EXPECT_TRUE(xdata0Attr[0x0000] & kAttrValid);
+  EXPECT_TRUE(xdata0Attr[0xFFFF] & kAttrValid);
+  EXPECT_TRUE(iramAttr[0x7F] & kAttrValid);
+  EXPECT_TRUE(sfrAttr[0x8F] & kAttrValid);
+  InvalidateVolatile(state());
+  for (uint32_t at : {0x0000u, 0x0003u, 0xFFF0u, 0xFFFFu}) EXPECT_FALSE(xdata0Attr[at] & kAttrValid) << at;
+  EXPECT_FALSE(iramAttr[0x70] & kAttrValid);
+  EXPECT_FALSE(sfrAttr[0x8F] & kAttrValid);
+  EXPECT_EQ(xdata0Attr[0xFFFF], kAttrBpEnabled);
+
+  // A new table (a new initialisation) is cleared whole again.
+  state().memory.Table();
+  xdata0Attr[0x8000] = kAttrValid;
+  InvalidateVolatile(state());
+  EXPECT_FALSE(xdata0Attr[0x8000] & kAttrValid);
+}
+
 TEST_F(Memory, AFailedReadClearsTheRequestsMarksAndSetsFatal) {
   ASSERT_TRUE(Read(0x01000000, 0x200, buffer));
   target.failReads = true;
