@@ -13,12 +13,14 @@
 #include "driver/driver_state.h"
 #include "link/clock.h"
 #include "link/command_codes.h"
-#include "sdcc_program.h"
 #include "sim/emulator_backend.h"
 #include "tests/support/holding_clock.h"
+#include "tests/support/sdcc_program.h"
 
 namespace orven::driver::testing {
 namespace {
+
+using ::orven::testing::SdccProgram;
 
 class EndToEnd : public ::testing::Test {
  protected:

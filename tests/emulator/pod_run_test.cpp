@@ -2,8 +2,6 @@
 // stop request coming from a second thread while the go request polls (the ThreadSanitizer build runs these).
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "emulator/ice_usb.h"
@@ -11,52 +9,29 @@
 #include "sim/emulator_backend.h"
 #include "tests/emulator/emulator_rig.h"
 #include "tests/support/holding_clock.h"
+#include "tests/support/sdcc_program.h"
 
 namespace orven::testing {
 namespace {
 
 namespace texts = emulator::texts;
 
-#ifdef ORVEN_EMULATOR_PROGRAMS_DIR
+#ifdef ORVEN_COUNTER_PROGRAM
 struct Counter {
-  std::vector<uint8_t> image;  // up to its last byte that is not filler
+  std::vector<uint8_t> image;  // from address 0 to the program's last byte
   uint16_t checkpoint = 0;
   uint8_t hits = 0;  // internal RAM address of the hit count
 };
 
-// The address the linker map gives a symbol: "C:   0000008E  _checkpoint  counter" (value before name).
-bool SymbolAddress(const std::string& map, const std::string& symbol, uint32_t* address) {
-  std::istringstream lines(map);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream words(line);
-    std::string previous, word;
-    while (words >> word) {
-      if (word == symbol && previous.size() == 8 &&
-          previous.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos) {
-        *address = static_cast<uint32_t>(std::stoul(previous, nullptr, 16));
-        return true;
-      }
-      previous = word;
-    }
-  }
-  return false;
-}
-
 bool LoadCounter(Counter& c) {
-  std::ifstream bin(ORVEN_EMULATOR_PROGRAMS_DIR "/counter.bin", std::ios::binary);
-  std::ifstream map(ORVEN_EMULATOR_PROGRAMS_DIR "/counter.map");
-  if (!bin || !map) return false;
-  c.image.assign(std::istreambuf_iterator<char>(bin), {});
-  while (!c.image.empty() && (c.image.back() == 0xFF || c.image.back() == 0)) c.image.pop_back();
-  std::stringstream text;
-  text << map.rdbuf();
-  const std::string m = text.str();
-  uint32_t checkpoint = 0, hits = 0;
-  if (!SymbolAddress(m, "_checkpoint", &checkpoint) || !SymbolAddress(m, "_hits", &hits)) return false;
+  SdccProgram program;
+  if (!program.Load(ORVEN_COUNTER_PROGRAM)) return false;
+  const uint32_t checkpoint = program.At("_checkpoint"), hits = program.At("_hits");
+  if (checkpoint > 0xFFFF || hits > 0xFF) return false;
+  c.image = program.code;
   c.checkpoint = static_cast<uint16_t>(checkpoint);
   c.hits = static_cast<uint8_t>(hits);
-  return !c.image.empty();
+  return true;
 }
 
 class EmulatorRun : public ::testing::Test {

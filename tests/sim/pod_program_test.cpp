@@ -2,56 +2,30 @@
 // the device's clock moves. The pod runs exactly as far as virtual time has advanced.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "tests/sim/emulator_rig.h"
+#include "tests/support/sdcc_program.h"
 
 namespace orven::testing {
 namespace {
 
 using namespace orven::cmd;
 
-#ifdef ORVEN_POD_PROGRAMS_DIR
+#ifdef ORVEN_POD_PROGRAM
 struct Ticker {
-  std::vector<uint8_t> image;  // up to its last non-zero byte
+  std::vector<uint8_t> image;  // from address 0 to the program's last byte
   uint16_t done = 0;
   uint8_t ticks = 0;           // internal RAM address of the 16-bit tick count
 };
 
-// The address the linker map gives a symbol: "C:   0000008E  _done  ticker" (the value precedes the name).
-bool SymbolAddress(const std::string& map, const std::string& symbol, uint32_t* address) {
-  std::istringstream lines(map);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream words(line);
-    std::string previous, word;
-    while (words >> word) {
-      if (word == symbol && previous.size() == 8 &&
-          previous.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos) {
-        *address = static_cast<uint32_t>(std::stoul(previous, nullptr, 16));
-        return true;
-      }
-      previous = word;
-    }
-  }
-  return false;
-}
-
 bool LoadTicker(Ticker& t) {
-  std::ifstream bin(ORVEN_POD_PROGRAMS_DIR "/ticker.bin", std::ios::binary);
-  std::ifstream map(ORVEN_POD_PROGRAMS_DIR "/ticker.map");
-  if (!bin || !map) return false;
-  t.image.assign(std::istreambuf_iterator<char>(bin), {});
-  while (!t.image.empty() && t.image.back() == 0) t.image.pop_back();
-  std::stringstream text;
-  text << map.rdbuf();
-  const std::string m = text.str();
-  uint32_t done = 0, ticks = 0;
-  if (!SymbolAddress(m, "_done", &done) || !SymbolAddress(m, "_ticks", &ticks)) return false;
+  SdccProgram program;
+  if (!program.Load(ORVEN_POD_PROGRAM)) return false;
+  const uint32_t done = program.At("_done"), ticks = program.At("_ticks");
+  if (done > 0xFFFF || ticks > 0xFF) return false;
+  t.image = program.code;
   t.done = static_cast<uint16_t>(done);
   t.ticks = static_cast<uint8_t>(ticks);
-  return !t.image.empty();
+  return true;
 }
 
 // Downloads in 256-byte chunks, starts the pod, stops at done() and resets into the program.
@@ -77,7 +51,7 @@ uint16_t Ticks(EmulatorRig& rig, const Ticker& t) {
 #endif
 
 TEST(PodProgram, RunsAsFarAsTheClockAdvancedAndHaltsAtItsBreakpoint) {
-#ifndef ORVEN_POD_PROGRAMS_DIR
+#ifndef ORVEN_POD_PROGRAM
   GTEST_SKIP() << "SDCC is not installed";
 #else
   Ticker t;
@@ -123,7 +97,7 @@ TEST(PodProgram, RunsAsFarAsTheClockAdvancedAndHaltsAtItsBreakpoint) {
 }
 
 TEST(PodProgram, StopRequestHaltsTheCompiledProgramWhichKeepsInterruptsOn) {
-#ifndef ORVEN_POD_PROGRAMS_DIR
+#ifndef ORVEN_POD_PROGRAM
   GTEST_SKIP() << "SDCC is not installed";
 #else
   Ticker t;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace orven::driver::testing {
+namespace orven::testing {
 
 struct SdccProgram {
   std::vector<uint8_t> code;  // from address 0 to the last byte the HEX file holds
@@ -50,4 +50,4 @@ struct SdccProgram {
   }
 };
 
-}  // namespace orven::driver::testing
+}  // namespace orven::testing
