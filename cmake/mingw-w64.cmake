@@ -1,6 +1,7 @@
 # Cross build for Windows with MinGW-w64 (the posix thread model, so std::thread and std::mutex work).
 #   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DORVEN_MINGW_ARCH=i686|x86_64 ...
-# The i686 build is the one the 32-bit IDE loads; the x86_64 build is what Wine runs in the test session.
+# The i686 build is the one the 32-bit IDE loads; the x86_64 build is its twin for 64-bit hosts. The Wine
+# session runs each under the Wine of its width.
 set(ORVEN_MINGW_ARCH "i686" CACHE STRING "MinGW-w64 target: i686 or x86_64")
 set_property(CACHE ORVEN_MINGW_ARCH PROPERTY STRINGS i686 x86_64)
 if(NOT ORVEN_MINGW_ARCH MATCHES "^(i686|x86_64)$")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the cross-built DLLs (scripts/build-windows.sh builds them): each exports exactly the driver's entry
-# points, undecorated, and imports only system DLLs; then runs the Windows test host under Wine against the
-# in-process simulated emulator and checks its transcript.
+# points, undecorated, and imports only system DLLs; then runs the Windows test host of each build under Wine
+# (32-bit Wine for build-win32, 64-bit Wine for build-win64) against the in-process simulated emulator and
+# checks its transcripts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,6 +37,16 @@ check_dll i686-w64-mingw32-objdump build-win32/bin/orvend.dll
 check_dll x86_64-w64-mingw32-objdump build-win64/bin/orvend.dll
 [ $fail -eq 0 ] || exit 1
 
-if [ -x tests/win32/run-wine-session.sh ] && [ -f build-win64/bin/orvend_wine_host.exe ]; then
-  tests/win32/run-wine-session.sh build-win64
-fi
+# The session for each DLL: the i686 one (what the 32-bit IDE loads) under 32-bit Wine, its x86_64 twin under
+# 64-bit Wine.
+for build in build-win32 build-win64; do
+  bits=${build#build-win}
+  [ -f "$build/bin/orvend_wine_host.exe" ] || { echo "FAIL $build has no test host; build it first" >&2; fail=1; continue; }
+  if tests/win32/run-wine-session.sh "$build"; then
+    echo "ok   $build: the Wine session under $bits-bit Wine"
+  else
+    echo "FAIL $build: the Wine session under $bits-bit Wine" >&2
+    fail=1
+  fi
+done
+exit $fail

@@ -4,11 +4,12 @@
 //
 // The sample emulator reports firmware V2.06 build 563 (--build changes the build, --no-emulator leaves it
 // out). After OK the program prints the options the dialog chose; after Cancel it prints "cancel".
-// --screenshot FILE saves the dialog as a PNG and exits.
+// --screenshot FILE saves the dialog, in its window frame with the caption, as a PNG and exits.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 
+#include "driver-ui/qt/framed_grab.h"
 #include "driver-ui/qt/setup_dlg_view.h"
 #include "driver-ui/setup_dialog_adapter.h"
 
@@ -21,13 +22,14 @@ struct ScreenshotView {
   bool saved = false;
 };
 
-// The view of --screenshot: shows the dialog, grabs it once it has been laid out, closes it with Cancel.
+// The view of --screenshot: shows the dialog, grabs it with its frame and caption once it has been laid out,
+// closes it with Cancel.
 int ScreenshotSetupDialog(void* context, OrvendSetupDialog* dialog) {
   auto* shot = static_cast<ScreenshotView*>(context);
   orven::driverui::CSetupDlgView view(dialog);
   view.show();
   QTimer::singleShot(300, &view, [&] {
-    shot->saved = view.grab().save(shot->file, "PNG");
+    shot->saved = orven::driverui::GrabWithFrame(view).save(shot->file, "PNG");
     view.reject();
   });
   return view.exec() == QDialog::Accepted ? 1 : 0;

@@ -108,10 +108,10 @@ void CSetupDlgView::BuildControls() {
   vendorList_->setObjectName(QStringLiteral("vendors"));
   vendorList_->setGeometry(u.X(183), u.Y(125), u.X(100), vendorList_->sizeHint().height());
 
-  auto* podPicture = new QLabel(this);
-  podPicture->setObjectName(QStringLiteral("podPicture"));
-  podPicture->setGeometry(u.Rect(22, 127, 20, 18));
-  podPicture->setPixmap(PodBitmap(podPicture->size()));
+  auto* chipPicture = new QLabel(this);
+  chipPicture->setObjectName(QStringLiteral("chipPicture"));
+  chipPicture->setGeometry(u.Rect(22, 127, 20, 18));
+  chipPicture->setPixmap(ChipBitmap(chipPicture->size()));
 
   modelLabel_ = new QLabel(FromRecord(dialog_->model_label), this);
   Place(modelLabel_, u.Rect(183, 142, 99, 8));

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "driver-ui/qt/framed_grab.h"
 #include "driver-ui/qt/setup_dlg_view.h"
 #include "driver-ui/setup_dialog_adapter.h"
 #include "tests/support/qt_test_environment.h"
@@ -170,6 +172,64 @@ TEST(SetupDlgView, LayoutKeepsEveryTextReadable) {
     EXPECT_GE(v.ModelList()->view()->width(), metrics.horizontalAdvance(QStringLiteral("STC12C5A60S2 [ZIF]")));
     // The note's two lines fit its box.
     EXPECT_GE(v.PauseNote()->height(), v.PauseNote()->heightForWidth(v.PauseNote()->width()));
+    v.reject();
+  });
+}
+
+// Coarse colours of a picture, so that two scalings of the same artwork compare equal and other artwork does not.
+QImage Coarse(const QImage& image) {
+  return image.convertToFormat(QImage::Format_RGB32).scaled(16, 4, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+bool LooksAlike(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return false;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y);
+      const QRgb q = b.pixel(x, y);
+      if (qAbs(qRed(p) - qRed(q)) > 24 || qAbs(qGreen(p) - qGreen(q)) > 24 || qAbs(qBlue(p) - qBlue(q)) > 24) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// The Qt view shows the bitmaps the Win32 dialog resource carries, stretched over their controls.
+TEST(SetupDlgView, PicturesAreTheDialogResourceBitmaps) {
+  struct Case {
+    const char* control;
+    const char* file;
+  };
+  const Case cases[] = {{"banner", "banner.bmp"}, {"chipPicture", "chip.bmp"}};
+  SetupOptions options{1, 15, 2, 0};
+  RunActing(options, [&](CSetupDlgView& v) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.control);
+      auto* picture = v.findChild<QLabel*>(QLatin1String(c.control));
+      ASSERT_NE(picture, nullptr);
+      const QImage shown = picture->pixmap().toImage();
+      ASSERT_FALSE(shown.isNull());
+      EXPECT_EQ(shown.size(), picture->size());
+      const QImage art(QStringLiteral(ORVEN_ART_DIR "/") + QLatin1String(c.file));
+      ASSERT_FALSE(art.isNull());
+      EXPECT_TRUE(LooksAlike(Coarse(shown), Coarse(art)));
+    }
+    v.reject();
+  });
+}
+
+// The screenshot's frame: the dialog's contents whole below a title bar, inside a border.
+TEST(SetupDlgView, FramedGrabKeepsTheContentsWholeUnderTheTitle) {
+  SetupOptions options{1, 15, 2, 0};
+  RunActing(options, [](CSetupDlgView& v) {
+    const QImage contents = v.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage framed = GrabWithFrame(v).toImage().convertToFormat(QImage::Format_RGB32);
+    const int border = (framed.width() - contents.width()) / 2;
+    const int title = framed.height() - contents.height() - border;
+    EXPECT_GE(border, 0);
+    EXPECT_GT(title, border);
+    EXPECT_EQ(framed.copy(border, title, contents.width(), contents.height()), contents);
     v.reject();
   });
 }

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Runs the Windows programs of a cross build under Wine (64-bit) and checks what they print.
-#   tests/win32/run-wine-session.sh BUILD_DIR      (normally build-win64)
+# Runs the Windows programs of a cross build under Wine and checks what they print: build-win32 under the
+# 32-bit loader, build-win64 under the 64-bit one.
+#   tests/win32/run-wine-session.sh BUILD_DIR      (build-win32 or build-win64)
 # Wine keeps its prefix in BUILD_DIR/wine-prefix; its graphics driver is set to "null" so real (hidden) windows
 # and their message queues work without an X server.
 set -euo pipefail
 build=$(cd "${1:?usage: run-wine-session.sh BUILD_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+source "$here/wine-env.sh"
+wine_for_build "$build" wine-prefix
 
 if [ ! -f "$WINEPREFIX/.orven-ready" ]; then
   echo "wine: creating the prefix in $WINEPREFIX"

@@ -12,8 +12,8 @@ command -v xvfb-run >/dev/null || { echo "xvfb-run missing (package xvfb)" >&2; 
 command -v import >/dev/null || { echo "ImageMagick missing (package imagemagick)" >&2; exit 1; }
 
 # A prefix of its own: the test prefix uses the null graphics driver, this one draws on X.
-export WINEPREFIX=$build/wine-prefix-x11 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+source tests/win32/wine-env.sh
+wine_for_build "$build" wine-prefix-x11
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -e
