@@ -287,6 +287,7 @@ TEST_F(Memory, DataSpacesAreReadFromTheTargetEveryTime) {
     ASSERT_TRUE(Read(tagged, 1, buffer));
     ASSERT_TRUE(Read(tagged, 1, buffer));
     EXPECT_EQ(Calls().size(), 2u) << std::hex << tagged;
+    EXPECT_FALSE(state().memory.CacheRead(buffer, tagged, 1)) << "marked valid, still not served";
   }
 }
 
