@@ -1,5 +1,6 @@
 #include "driver/host_link.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -11,6 +12,23 @@
 
 namespace orven::driver {
 
+namespace {
+
+// The host's text buffer holds 2,047 bytes and the NUL. GBK is one byte below 0x80 and two from a lead byte
+// 0x81-0xFE: a cut never leaves half a character at the end.
+size_t GbkCut(const std::string& gbk, size_t limit) {
+  size_t at = 0;
+  while (at < gbk.size()) {
+    auto lead = static_cast<uint8_t>(gbk[at]);
+    size_t width = (lead >= 0x81 && lead <= 0xFE) ? 2 : 1;
+    if (at + width > limit) break;
+    at += width;
+  }
+  return std::min(at, gbk.size());
+}
+
+}  // namespace
+
 HostLink& Link() {
   static HostLink* link = new HostLink(State());  // never destroyed, as the state
   return *link;
@@ -20,6 +38,7 @@ void HostLink::SendText(uint32_t kind, const char* utf8) {
   const OrvendHostWindow* window = state_.host.window;
   if (window == nullptr || window->send == nullptr || utf8 == nullptr) return;
   std::string gbk = link::Utf8ToGbk(utf8);
+  gbk.resize(GbkCut(gbk, kPrintLineBuffer - 1));
   window->send(window->context, state_.host.messageId, kind, reinterpret_cast<intptr_t>(gbk.c_str()));
 }
 
@@ -60,7 +79,8 @@ bool HostLink::NextFlashSegment(bool first, emulator::FlashSegment* segment) {
 }
 
 void HostLink::VPrintLine(const char* format, va_list args) {
-  char text[kPrintLineBuffer];
+  // Every UTF-8 character gives at least one GBK byte, so this holds more than the host will take.
+  char text[kPrintLineFormatBuffer];
   std::vsnprintf(text, sizeof text, format, args);
   SendText(ORVEND_KIND_OUTPUT_TEXT, text);
 }

@@ -15,7 +15,9 @@
 
 namespace orven::driver {
 
-inline constexpr size_t kPrintLineBuffer = 2048;  // at most 2,047 characters reach the host
+inline constexpr size_t kPrintLineBuffer = 2048;  // at most 2,047 bytes of GBK text reach the host
+// UTF-8 formatted before the conversion: four bytes at most per character, so never the shorter cut.
+inline constexpr size_t kPrintLineFormatBuffer = 4 * kPrintLineBuffer;
 
 class HostLink final : public emulator::HostChannel, public emulator::Prompter, public emulator::DriverFlags {
  public:
@@ -45,7 +47,8 @@ class HostLink final : public emulator::HostChannel, public emulator::Prompter, 
   void* Callback(uint32_t code, void* argument);
   // Kind 3 with the serial output record (sent).
   void SendSerial(OrvendSerialOutput* record);
-  // Formats printf-style (cut at 2,047 characters) and sends it to the output window (kind 12).
+  // Formats printf-style and sends it to the output window (kind 12). Every text to the host (kinds 6 and 12)
+  // is cut at 2,047 bytes of GBK, on a character boundary.
   void PrintLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void VPrintLine(const char* format, va_list args);
 

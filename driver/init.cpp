@@ -73,8 +73,10 @@ void Reset(DriverState& state) {
   }
   if (state.host.window == nullptr) return;
   {
+    // The target restarts at code address 0, and so does the next run.
     std::lock_guard lock(state.registerMutex);
-    state.registers.pc = 0xFF000000u;
+    state.registers.pc = kTagCode;
+    state.currentPc.store(kTagCode);
   }
   target.ForceStop();
   state.running.store(false);

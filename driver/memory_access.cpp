@@ -6,10 +6,31 @@
 namespace orven::driver {
 namespace {
 
-// Bytes of a chunk that lie inside the space (D:, I:, pdata end at 0xFF; code and xdata at 0xFFFF).
-uint32_t InsideSpace(uint32_t address, uint32_t chunk) {
+// Bytes from the address to the end of its space (D:, I:, pdata end at 0xFF; code and xdata at 0xFFFF).
+uint32_t ToSpaceEnd(uint32_t address) {
   uint32_t mask = SpaceMask(address);
-  return std::min<uint32_t>(chunk, mask + 1 - (address & mask));
+  return mask + 1 - (address & mask);
+}
+
+// Bytes of a chunk that lie inside the space.
+uint32_t InsideSpace(uint32_t address, uint32_t chunk) { return std::min(chunk, ToSpaceEnd(address)); }
+
+// The registers the driver copies, at their special-function-register addresses: writing any of them (or a
+// register bank) makes the copy stale.
+constexpr uint8_t kCopiedSfrs[] = {0x81 /* SP */, 0x82 /* DPL */, 0x83 /* DPH */,
+                                   0xD0 /* PSW */, 0xE0 /* ACC */, 0xF0 /* B */};
+
+bool TouchesRegisterCopy(uint32_t address, uint32_t count) {
+  Space space = SpaceOf(address);
+  if (space != Space::kData && space != Space::kIdata) return false;
+  uint32_t low = address & 0xFF;
+  if (low < 0x20) return true;  // R0-R7 of some bank
+  if (space != Space::kData) return false;  // indirect 0x80-0xFF is RAM, not the registers
+  uint32_t end = low + std::min(count, ToSpaceEnd(address));
+  for (uint8_t sfr : kCopiedSfrs) {
+    if (sfr >= low && sfr < end) return true;
+  }
+  return false;
 }
 
 // One chunk of direct data: internal RAM below 0x80 through the idata commands, the rest through the
@@ -95,13 +116,13 @@ bool ReadMemory(DriverState& state, Target& target, uint8_t* buffer, uint32_t ad
 bool WriteMemory(DriverState& state, Target& target, const uint8_t* buffer, uint32_t address, uint32_t count,
                  uint32_t* failedAddress) {
   HostMemory& memory = state.memory;
-  Space first = SpaceOf(address);
-  if ((first == Space::kData || first == Space::kIdata) && (address & 0xFF) < 0x20) {
-    state.registersWritten.store(false);  // a register bank changed under the driver's copy
-  }
+  if (TouchesRegisterCopy(address, count)) state.registersWritten.store(false);
+  // Bytes past the end of the space have nowhere to go: the ones before it are written, the request fails at
+  // the first byte left out.
+  uint32_t inside = InsideSpace(address, count);
   uint32_t a = address;
   const uint8_t* b = buffer;
-  for (uint32_t remaining = count; remaining > 0;) {
+  for (uint32_t remaining = inside; remaining > 0;) {
     uint32_t chunk = std::min(remaining, kChunk);
     bool ok = true;
     bool refused = false;  // turned away before any transfer: the link is fine
@@ -156,6 +177,12 @@ bool WriteMemory(DriverState& state, Target& target, const uint8_t* buffer, uint
     a += chunk;
     b += chunk;
     remaining -= chunk;
+  }
+  if (inside < count) {
+    // Tags that name no space wrote code, and fail as code does.
+    *failedAddress = SpaceOf(address) == Space::kNone ? (kTagCode | ((address & 0xFFFF) + inside)) : a;
+    memory.CacheInvalidate(address, count);
+    return false;
   }
   return true;
 }

@@ -18,7 +18,9 @@ inline constexpr uint32_t kUnreadCodeBytes = 31;
 bool ReadMemory(DriverState& state, Target& target, uint8_t* buffer, uint32_t address, uint32_t count,
                 uint32_t* failedAddress);
 // Writes count bytes; every write goes to the target. Tags that name no data space write code. A code address
-// outside bank 0 fails without a transfer (the pod has one 64 KiB bank).
+// outside bank 0 fails without a transfer (the pod has one 64 KiB bank). A write that runs past the end of its
+// space writes the bytes inside it and fails with *failedAddress at the first byte left out. A write over a
+// register bank or the SFRs of ACC, B, PSW, SP, DPL and DPH makes the next register read ask the target.
 bool WriteMemory(DriverState& state, Target& target, const uint8_t* buffer, uint32_t address, uint32_t count,
                  uint32_t* failedAddress);
 

@@ -65,7 +65,8 @@ bool CIceUsb::Connect() {
     return false;
   }
   if (o != Outcome::kOk) {
-    if (o == Outcome::kNoReply) prompter_.ErrorBox(texts::kCaption, texts::kPodFailed);
+    // Lost or garbled, the user is told what to check on the pod.
+    prompter_.ErrorBox(texts::kCaption, texts::kPodFailed);
     return false;
   }
 
@@ -82,7 +83,7 @@ bool CIceUsb::Connect() {
     return false;
   }
   if (o != Outcome::kOk) {
-    if (o == Outcome::kNoReply) prompter_.ErrorBox(texts::kCaption, texts::kPodFailed);
+    prompter_.ErrorBox(texts::kCaption, texts::kPodFailed);
     Disconnect();
     return false;
   }
@@ -111,7 +112,8 @@ void CIceUsb::CheckFirmware(const IdentificationBlock& id) {
     if (!prompter_.Question(texts::kCaption, texts::kFirmwareInvalid)) return;
   } else {
     char notice[512];
-    std::snprintf(notice, sizeof notice, texts::kFirmwareOutdated, id.Major(), id.Minor(), build);
+    std::snprintf(notice, sizeof notice, texts::kFirmwareOutdated, kDriverFirmwareMajor, kDriverFirmwareMinor,
+                  kDriverFirmwareBuild, id.Major(), id.Minor(), build);
     prompter_.WarningBox(texts::kCaption, notice);
   }
   UpgradeFirmware(carried.Image(), firmware::kImageSize);  // Connect goes on whatever the outcome

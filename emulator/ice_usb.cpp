@@ -106,7 +106,9 @@ bool CIceUsb::TestImageBlocked(const uint8_t* image) const {
 }
 
 void CIceUsb::Print(uint32_t kind, const char* format, ...) {
-  char text[2048];  // longer output is cut at 2,047 characters
+  // The host channel cuts what it sends at 2,047 bytes of the host's code page; a character there is at least
+  // one byte, here at most four, so this buffer never makes the cut shorter.
+  char text[4 * 2048];
   va_list args;
   va_start(args, format);
   std::vsnprintf(text, sizeof text, format, args);

@@ -17,10 +17,10 @@ inline constexpr const char* kCommError = link::texts::kEmulatorCommError;
 // --- Connection and firmware upgrade ---
 inline constexpr const char* kNoDevice = "连机失败, 请连接好仿真器再试.";                              // 5014
 inline constexpr const char* kFirmwareInvalid = "设备中固件无效, 点击\"确定\"将进行固件升级.";           // 5009
-// 5007: driver version, then the emulator's major (decimal), minor (two hex digits) and build.
+// 5007: the driver's major (decimal), minor (two hex digits) and build, then the emulator's.
 inline constexpr const char* kFirmwareOutdated =
     "仿真器固件需要升级.\n\n"
-    "驱动程序固件版本: V2.06(Build563)\n"
+    "驱动程序固件版本: V%d.%2.2X(Build%u)\n"
     "仿真器固件版本: V%d.%2.2X(Build%u)\n\n"
     "点击\"确定\"后开始升级固件.";
 inline constexpr const char* kPodFailed =  // 5008

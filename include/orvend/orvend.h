@@ -351,7 +351,8 @@ typedef struct OrvendSetupDialog {
  * 0x040C shutdown, 0x040D reset. */
 ORVEND_EXPORT uint32_t ORVEND_CDECL AG_Init(uint16_t code, void* argument);
 /* Codes 1 read, 2 write, 3 write code, 4 read code of count bytes at address->address.tagged: 0 done, 2 read
- * failed, 5 write failed (address->error_address names where), 1 refused (running or dead), 3 unknown code. */
+ * failed, 5 write failed (address->error_address names where), 1 refused (running or dead), 3 unknown code.
+ * A write that runs past the end of its space writes what fits and fails at the first byte left out. */
 ORVEND_EXPORT uint16_t ORVEND_CDECL AG_MemAcc(uint16_t code, uint8_t* buffer, OrvendAddress* address,
                                               uint32_t count);
 /* Code 1 reads, 2 writes register reg (0-7 R0-R7, 0x14 ACC, 0x18 DPTR, 0x500 tagged PC): 0, 1 refused, 3. */

@@ -23,6 +23,8 @@ class DriverFixture : public ::testing::Test {
     window.context = this;
     window.send = [](void* context, uint32_t, uintptr_t kind, intptr_t argument) -> intptr_t {
       auto* self = static_cast<DriverFixture*>(context);
+      self->kinds.push_back(kind);
+      if (kind == ORVEND_KIND_SERIAL) self->serial = *reinterpret_cast<const OrvendSerialOutput*>(argument);
       if (kind == ORVEND_KIND_OUTPUT_TEXT || kind == ORVEND_KIND_PROGRESS_TEXT) {
         self->texts.emplace_back(reinterpret_cast<const char*>(argument));
       }
@@ -66,6 +68,8 @@ class DriverFixture : public ::testing::Test {
   FakeTarget target;
   OrvendHostWindow window{};
   std::vector<std::string> texts;
+  std::vector<uintptr_t> kinds;  // of every message sent (not posted)
+  OrvendSerialOutput serial{};   // the last serial output record
   int fatalNotices = 0;
   OrvendBreakpoint* head = nullptr;
   std::vector<OrvendBreakpoint> records;

@@ -23,6 +23,8 @@ class FakeTarget final : public Target {
   emulator::RegisterImage registers;
   bool failReads = false;
   bool failWrites = false;
+  bool failSfr = false;    // the special-function-register commands fail (both directions)
+  bool stopFails = false;  // the target cannot be stopped
   std::map<uint32_t, int> breakpointAnswers;  // address -> SetBreakpoint result
   std::vector<uint32_t> stepPcs;              // PCs the steps return, in order (then stays at the last)
   size_t stepIndex = 0;
@@ -42,14 +44,14 @@ class FakeTarget final : public Target {
 
   bool ReadDataMemory(uint8_t* b, uint32_t a, uint32_t n) override {
     Log("ReadData", a, n);
-    if (failReads) return false;
+    if (failReads || failSfr) return false;
     for (uint32_t i = 0; i < n; ++i) b[i] = sfr[(a + i) & 0xFF];
     return true;
   }
   bool WriteDataMemory(const uint8_t* b, uint32_t a, uint32_t n) override {
     Log("WriteData", a, n);
     for (uint32_t i = 0; i < n; ++i) sfr[(a + i) & 0xFF] = b[i];
-    return !failWrites;
+    return !failWrites && !failSfr;
   }
   bool ReadCodeMemory(uint8_t* b, uint32_t a, uint32_t n) override {
     Log("ReadCode", a, n);
@@ -128,7 +130,7 @@ class FakeTarget final : public Target {
   }
   bool Stop() override {
     calls.emplace_back("Stop");
-    return true;
+    return !stopFails;
   }
   bool ForceStop() override {
     calls.emplace_back("ForceStop");

@@ -42,9 +42,31 @@ TEST_F(Init, ResetWhenDeadOrUnboundDoesNotStopTheTarget) {
   EXPECT_TRUE(target.calls.empty());
   state().host.window = &window;
   state().registers.pc = 0xFF001234;
+  state().currentPc = 0xFF001234;
   EXPECT_EQ(AG_Init(ORVEND_INIT_RESET, nullptr), 0u);
   EXPECT_EQ(target.calls, std::vector<std::string>{"ForceStop"});
   EXPECT_EQ(state().registers.pc, 0xFF000000u);
+  EXPECT_EQ(state().currentPc.load(), 0xFF000000u) << "the next run starts at code address 0";
+}
+
+TEST_F(Init, InitialisationFillsCodeBank0WithFFAndKeepsItsMarks) {
+  code[0x10] = 0x12;
+  code[0xFFFF] = 0x34;
+  codeAttr[0x10] = kAttrValid;
+  ASSERT_EQ(AG_Init(ORVEND_INIT_CONNECT, nullptr), 0u);
+  EXPECT_EQ(code[0x10], 0xFF);
+  EXPECT_EQ(code[0xFFFF], 0xFF);
+  EXPECT_EQ(codeAttr[0x10], kAttrValid);
+}
+
+TEST_F(Init, EnumerationWithAnotherCodeDoesNothing) {
+  static OrvendEnumRecord record;
+  std::strcpy(record.option_text, "-E0 -F16 -V3 -C1");
+  for (uint32_t request : {0u, 1u, 3u, 0x102u}) {
+    EXPECT_EQ(EnumUv351(&record, request), 0u) << request;
+    EXPECT_EQ(state().options.e.load(), 0) << "not parsed: " << request;
+    EXPECT_EQ(state().enumRecord, nullptr) << "not kept: " << request;
+  }
 }
 
 TEST_F(Init, ShutdownWritesOptionsOnlyWhenEnumeratedAndForgetsTheHostsArrays) {
@@ -82,10 +104,12 @@ TEST_F(Init, ProgramLoadFramesTheCodeImage) {
 struct ViewScript {
   bool pressOk = false;
   int32_t podChecked = -1;
+  std::string productText;
 };
 
 int ScriptedView(void* context, OrvendSetupDialog* dialog) {
   auto* script = static_cast<ViewScript*>(context);
+  script->productText = dialog->product_text;
   if (script->podChecked >= 0) dialog->pod_box_clicked(dialog->context, script->podChecked);
   if (script->pressOk) {
     dialog->ok(dialog->context);
@@ -104,6 +128,7 @@ TEST_F(Init, SetupDialogOkWritesTheOptionsCancelLeavesThem) {
   record.option_text = text;
   EXPECT_EQ(DllUv3Cap(1, &record), 0u);
   EXPECT_STREQ(text, "-E1 -F15 -V0 -C0");
+  EXPECT_EQ(script.productText, "NORDA ORVEN 仿真器/编程器 没有连接.\r\n") << "no emulator answered";
 
   script.pressOk = true;
   script.podChecked = 1;
@@ -127,6 +152,48 @@ TEST_F(Init, HostTextsAreCutAndConvertedToGbk) {
   EXPECT_EQ(texts[0].size(), 2047u);
   Link().SendText(ORVEND_KIND_PROGRESS_TEXT, "目标芯片");
   EXPECT_EQ(texts[1], "\xC4\xBF\xB1\xEA\xD0\xBE\xC6\xAC");
+
+  // The cut counts the host's GBK bytes (two per Chinese character, three in UTF-8) and never halves one.
+  const std::string mu = "目";  // GBK C4 BF
+  auto repeat = [](const std::string& piece, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += piece;
+    return out;
+  };
+  struct Case {
+    std::string text;
+    size_t gbkBytes;
+    char last;
+  } cases[] = {
+      {repeat(mu, 1500), 2046, '\xBF'},        // 1,023 characters; the next would end at 2,048
+      {"x" + repeat(mu, 1500), 2047, '\xBF'},  // 1 + 1,023 characters
+      {repeat(mu, 1023) + "x", 2047, 'x'},     // fits exactly
+      {repeat(mu, 700), 1400, '\xBF'},         // longer than 2,047 bytes only in UTF-8: whole
+  };
+  for (const Case& c : cases) {
+    texts.clear();
+    Link().PrintLine("%s", c.text.c_str());
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].size(), c.gbkBytes) << c.text.size();
+    EXPECT_EQ(texts[0].back(), c.last);
+  }
+}
+
+TEST_F(Init, EachHostMessageGoesWithItsKind) {
+  uint8_t data[3] = {1, 2, 3};
+  EXPECT_EQ(AG_Serial(1, 2, sizeof data, data), 0u);
+  EXPECT_EQ(serial.channel, 2u);
+  EXPECT_EQ(serial.count, 3u);
+  EXPECT_EQ(serial.data, data);
+  EXPECT_EQ(AG_Serial(2, 2, sizeof data, data), 0u);  // other codes send nothing
+  Link().PrintLine("printed");
+  Link().SendText(emulator::kHostProgressText, "progress");
+  Link().SendText(emulator::kHostOutputText, "output");
+  ASSERT_EQ(AG_Init(ORVEND_INIT_CONNECT, nullptr), 0u);  // says hello in the output window
+  state().fatal = true;
+  EXPECT_EQ(AG_Serial(1, 2, sizeof data, data), 0u);  // a dead driver sends nothing
+  EXPECT_EQ(kinds, (std::vector<uintptr_t>{3, 12, 6, 12, 12}));
+  EXPECT_EQ(texts.back(), "NORDA ORVEN Emulator/Programmer\n");
 }
 
 TEST_F(Init, WithoutAUiBoxesTakeTheSafeAnswer) {

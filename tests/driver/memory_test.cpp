@@ -40,6 +40,15 @@ class Memory : public DriverFixture {
     target.calls.clear();
     return c;
   }
+  // Through the entry point, with a stale error address left in the descriptor by an earlier request.
+  uint16_t Access(uint16_t request, uint32_t tagged, uint32_t count, uint32_t* error) {
+    OrvendAddress address{};
+    address.address.tagged = tagged;
+    address.error_address = 0xDEADBEEF;
+    uint16_t result = MemAcc(request, buffer, &address, count);
+    *error = address.error_address;
+    return result;
+  }
   uint8_t buffer[1024] = {};
 };
 
@@ -197,6 +206,102 @@ TEST_F(Memory, WritesGoToTheTargetAndCodeStaysInBankZero) {
   EXPECT_FALSE(state().registersWritten.load());
 }
 
+TEST_F(Memory, WritesPastTheEndOfTheirSpaceFailAtTheFirstByteLeftOut) {
+  struct Case {
+    uint16_t code;
+    uint32_t address, count;
+    std::vector<std::string> calls;
+    uint16_t result;
+    uint32_t error;
+  } cases[] = {
+      {ORVEND_MEM_WRITE, 0x0100FFF0, 0x10, {"WriteXdata 0100FFF0 16"}, 0, 0},  // up to the end: fine
+      {ORVEND_MEM_WRITE, 0x0100FFF0, 0x20, {"WriteXdata 0100FFF0 16"}, 5, 0x01010000},
+      {ORVEND_MEM_WRITE, 0x0100FF00, 600, {"WriteXdata 0100FF00 256"}, 5, 0x01010000},
+      {ORVEND_MEM_WRITE, 0xFE0000F8, 0x10, {"WriteXdata FE0000F8 8"}, 5, 0xFE000100},
+      {ORVEND_MEM_WRITE, 0xFF00FFF0, 0x20, {"WriteCode 0000FFF0 16"}, 5, 0xFF010000},
+      {ORVEND_MEM_WRITE_CODE, 0x0000FFF0, 0x20, {"WriteCode 0000FFF0 16"}, 5, 0xFF010000},
+      {ORVEND_MEM_WRITE, 0x4200FFFF, 2, {"WriteCode 0000FFFF 1"}, 5, 0xFF010000},  // no space: code
+      {ORVEND_MEM_WRITE, 0xF00000F0, 0x20, {"WriteData F00000F0 16"}, 5, 0xF0000100},
+      {ORVEND_MEM_WRITE, 0xF30000F0, 0x20, {"WriteIdata F30000F0 16"}, 5, 0xF3000100},
+      // Reads keep the bytes of the space and succeed.
+      {ORVEND_MEM_READ, 0x0100FFF0, 0x20, {"ReadXdata 0100FFF0 16"}, 0, 0},
+      {ORVEND_MEM_READ, 0xF30000F0, 0x20, {"ReadIdata F30000F0 16"}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << std::hex << c.address << " +" << c.count);
+    uint32_t error = 0;
+    EXPECT_EQ(Access(c.code, c.address, c.count, &error), c.result);
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(Calls(), c.calls);
+    EXPECT_FALSE(state().fatal.load()) << "the link is fine";
+  }
+}
+
+TEST_F(Memory, AFailingSfrPartNamesItsOwnAddress) {
+  struct Case {
+    uint16_t code;
+    uint32_t address, count;
+    bool onlySfrFails;
+    uint32_t error;
+  } cases[] = {
+      {ORVEND_MEM_READ, 0xF0000070, 0x20, true, 0xF0000080},
+      {ORVEND_MEM_WRITE, 0xF0000070, 0x20, true, 0xF0000080},
+      {ORVEND_MEM_READ, 0xF0000090, 4, true, 0xF0000090},
+      {ORVEND_MEM_READ, 0xF0000070, 0x20, false, 0xF0000070},  // the internal RAM part fails first
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << std::hex << c.address << " code " << c.code);
+    target.failSfr = c.onlySfrFails;
+    target.failReads = !c.onlySfrFails;
+    uint32_t error = 0;
+    EXPECT_EQ(Access(c.code, c.address, c.count, &error), c.code == ORVEND_MEM_READ ? 2 : 5);
+    EXPECT_EQ(error, c.error);
+    EXPECT_TRUE(state().fatal.load());
+    state().fatal = false;
+  }
+}
+
+TEST_F(Memory, WritesOverTheCopiedRegistersMakeTheNextRegisterReadAskTheTarget) {
+  struct Case {
+    uint32_t address, count;
+    bool stale;
+  } cases[] = {
+      {0xF0000081, 1, true},     {0xF0000082, 1, true},     {0xF0000083, 1, true},  // SP, DPL, DPH
+      {0xF00000D0, 1, true},     {0xF00000E0, 1, true},     {0xF00000F0, 1, true},  // PSW, ACC, B
+      {0xF0000070, 0x20, true},  {0xF0000005, 1, true},     {0xF3000018, 1, true},  // over SP; banks
+      {0xF0000080, 1, false},    {0xF0000084, 0x4C, false}, {0xF0000090, 1, false},
+      {0xF3000081, 1, false},    {0xF30000E0, 1, false},    {0xF0000020, 1, false},  // I: 0x80 up is RAM
+      {0x01000081, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << std::hex << c.address << " +" << c.count);
+    state().registersWritten = true;
+    uint32_t error = 0;
+    ASSERT_EQ(Access(ORVEND_MEM_WRITE, c.address, c.count, &error), 0);
+    EXPECT_EQ(state().registersWritten.load(), !c.stale);
+  }
+}
+
+TEST_F(Memory, DataSpacesAreReadFromTheTargetEveryTime) {
+  for (uint32_t tagged : {0x01000010u, 0xFE000010u, 0xF0000010u, 0xF0000090u, 0xF3000010u, 0xF3000090u}) {
+    ASSERT_TRUE(Read(tagged, 1, buffer));
+    ASSERT_TRUE(Read(tagged, 1, buffer));
+    EXPECT_EQ(Calls().size(), 2u) << std::hex << tagged;
+    EXPECT_FALSE(state().memory.CacheRead(buffer, tagged, 1)) << "marked valid, still not served";
+  }
+}
+
+TEST_F(Memory, AStepLeavesTheWordsBelow0x80OfTheSfrSlotAlone) {
+  sfrAttr[0x00] = sfrAttr[0x7F] = sfrAttr[0x80] = sfrAttr[0xFF] = kAttrValid;
+  iramAttr[0x00] = kAttrValid;
+  InvalidateVolatile(state());
+  EXPECT_EQ(sfrAttr[0x00], kAttrValid);
+  EXPECT_EQ(sfrAttr[0x7F], kAttrValid);
+  EXPECT_EQ(sfrAttr[0x80], 0);
+  EXPECT_EQ(sfrAttr[0xFF], 0);
+  EXPECT_EQ(iramAttr[0x00], 0);
+}
+
 TEST_F(Memory, AttributePointersStayInsideTheSlot) {
   OrvendAddress address{};
   address.address.tagged = 0xF0000090;
@@ -209,6 +314,15 @@ TEST_F(Memory, AttributePointersStayInsideTheSlot) {
   MemAtt(2, 0, &address);
   EXPECT_EQ(address.address.attribute, nullptr);
   EXPECT_EQ(MemAtt(2, 0, nullptr), 0u);
+
+  // Code 1 clears the error address; a running target refuses first.
+  address.error_address = 0xFF001234;
+  state().running = true;
+  EXPECT_EQ(MemAtt(1, 0, &address), 1u);
+  EXPECT_EQ(address.error_address, 0xFF001234u);
+  state().running = false;
+  EXPECT_EQ(MemAtt(1, 0, &address), 0u);
+  EXPECT_EQ(address.error_address, 0u);
 }
 
 TEST_F(Memory, EntryPointRefusesWhileRunningOrDeadAndChecksNullHostPointers) {

@@ -85,6 +85,52 @@ TEST_F(Registers, WindowSetWritesEverythingAndMovesThePc) {
   EXPECT_EQ(RegisterView()->set(Item(kItemAcc), &one), 0);
 }
 
+TEST_F(Registers, EveryPswFieldReadsAndWritesItsOwnBits) {
+  struct Field {
+    uint16_t item;
+    uint8_t mask, shift;
+  } fields[] = {{257, 0x01, 0}, {258, 0x02, 1}, {259, 0x04, 2}, {260, 0x18, 3},
+                {261, 0x20, 5}, {262, 0x40, 6}, {263, 0x80, 7}};
+  for (const Field& f : fields) {
+    SCOPED_TRACE(Item(f.item)->name);
+    OrvendRegisterItem* item = Item(f.item);
+    target.registers.SetPsw(f.mask);
+    Refresh();
+    EXPECT_EQ(static_cast<uint32_t>(item->value), static_cast<uint32_t>(f.mask >> f.shift));
+    target.registers.SetPsw(static_cast<uint8_t>(~f.mask));
+    Refresh();
+    EXPECT_EQ(static_cast<uint32_t>(item->value), 0u);
+
+    // Setting the field changes only its bits, whatever else the value holds.
+    uint8_t all = 0xFF;
+    ASSERT_EQ(RegisterView()->set(item, &all), 1);
+    EXPECT_EQ(target.registers.Psw(), 0xFF);
+    uint8_t none = 0;
+    ASSERT_EQ(RegisterView()->set(item, &none), 1);
+    EXPECT_EQ(target.registers.Psw(), static_cast<uint8_t>(~f.mask));
+  }
+}
+
+TEST_F(Registers, GetRequestsWithTopBits0100AreIgnored) {
+  struct Case {
+    uint32_t code;
+    bool reads, formats;
+  } cases[] = {
+      {0x40000000, false, false}, {0x4FFFFFFF, false, false},  // ignored
+      {0x80000000, true, false},                               // the refresh request
+      {0x00000000, false, true},                               // an item
+  };
+  OrvendRegisterItem* acc = Item(kItemAcc);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << std::hex << c.code);
+    acc->value_text[0] = '\0';
+    target.calls.clear();
+    RegisterView()->get(acc, c.code);
+    EXPECT_EQ(!target.calls.empty(), c.reads);
+    EXPECT_EQ(acc->value_text[0] != '\0', c.formats);
+  }
+}
+
 TEST_F(Registers, RegAccReadsAndWritesThroughTheRecord) {
   target.registers.SetR(5, 0x55);
   target.registers.SetDph(0xAB);
@@ -95,6 +141,10 @@ TEST_F(Registers, RegAccReadsAndWritesThroughTheRecord) {
   uint16_t dptr = 0;
   ASSERT_EQ(RegAcc(1, ORVEND_REG_DPTR, &dptr), 0);
   EXPECT_EQ(dptr, 0xABCD);
+  uint8_t newDptr[2] = {0x34, 0x12};  // DPL first
+  ASSERT_EQ(RegAcc(2, ORVEND_REG_DPTR, newDptr), 0);
+  EXPECT_EQ(target.registers.Dpl(), 0x34);
+  EXPECT_EQ(target.registers.Dph(), 0x12);
   uint32_t pc = 0xFF000321;
   ASSERT_EQ(RegAcc(2, ORVEND_REG_PC, &pc), 0);
   EXPECT_EQ(state().currentPc.load(), 0xFF000321u);

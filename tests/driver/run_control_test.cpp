@@ -65,6 +65,7 @@ TEST_F(RunControl, ArmingReportsRefusedBreakpointsAndSkipsTheTarget) {
   OrvendBreakpoint* conflict = AddBreakpoint(0xFF000300);
   AddBreakpoint(0xFF000400);  // the target
   AddBreakpoint(0xFF000401);  // the target + 1
+  AddBreakpoint(0xFF0003FF);  // the target - 1
   codeAttr[0x200] = kAttrBpEnabled;
   target.breakpointAnswers[0x200] = emulator::kBreakpointTooMany;
   target.breakpointAnswers[0x300] = emulator::kBreakpointConflict;
@@ -166,6 +167,83 @@ TEST_F(RunControl, GoUntilStopsAtItsTargetAndAStopWhileIdleCancelsTheNextStep) {
   EXPECT_EQ(target.calls, (std::vector<std::string>{"Step", "Step"}));
 }
 
+TEST_F(RunControl, WhereAGoStartsAndWhetherItSteps) {
+  struct Case {
+    const char* name;
+    std::vector<uint32_t> breakpoints;
+    uint32_t pc, until;
+    std::vector<uint32_t> stepPcs;
+    int goHaltPc;
+    std::vector<std::string> calls;
+    uint32_t stoppedAt;
+  } cases[] = {
+      {"just past a breakpoint: one step first", {0x100}, 0x101, kNoRunTarget, {0x103}, 0x100,
+       {"Step", "SetBreakpoint 00000100 1", "Go 0000FFFF 0", "ClearArmedBreakpoints"}, 0x100},
+      {"just past the go-until address: one step first", {}, 0x101, 0x100, {0x103}, 0x100,
+       {"Step", "Go 00000100 0", "ClearArmedBreakpoints"}, 0x100},
+      // A breakpoint at the go-until address is not armed: the run steps, and goes on in real time only from
+      // where no breakpoint lies.
+      {"a breakpoint at the go-until address: a step", {0x84}, 0x80, 0x84, {0x84}, -1,
+       {"Step", "ClearArmedBreakpoints"}, 0x84},
+      {"a breakpoint at the go-until address: a step, then the run", {0x84}, 0x80, 0x84, {0x81}, 0x84,
+       {"Step", "Go 00000084 0", "ClearArmedBreakpoints"}, 0x84},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    records.clear();
+    head = nullptr;
+    for (uint32_t at : c.breakpoints) AddBreakpoint(kTagCode | at);
+    target.calls.clear();
+    target.stepPcs = c.stepPcs;
+    target.stepIndex = 0;
+    target.goHaltPc = c.goHaltPc;
+    state().currentPc = kTagCode | c.pc;
+    OrvendAddress until{};
+    until.address.tagged = c.until == kNoRunTarget ? kNoRunTarget : (kTagCode | c.until);
+    ASSERT_EQ(GoStep(state(), target, Link(), c.until == kNoRunTarget ? ORVEND_GO : ORVEND_GO_UNTIL, 0, &until), 0u);
+    EXPECT_EQ(target.calls, c.calls);
+    EXPECT_EQ(hostPc, kTagCode | c.stoppedAt);
+  }
+}
+
+TEST_F(RunControl, StepsAndRunsMakeTheRegisterCopyStale) {
+  for (uint16_t request : {uint16_t{ORVEND_GO_STEP}, uint16_t{ORVEND_GO}, uint16_t{ORVEND_GO_UNTIL}}) {
+    SCOPED_TRACE(request);
+    state().registersWritten = true;
+    uint8_t byte = 0;
+    state().memory.CacheStore(&byte, 0x01000010, 1);
+    ASSERT_TRUE(xdata0Attr[0x10] & kAttrValid);
+    target.stepPcs = {0x10};
+    OrvendAddress until{};
+    until.address.tagged = 0xFF000040;
+    GoStep(state(), target, Link(), request, 1, &until);
+    EXPECT_FALSE(state().registersWritten.load());
+    EXPECT_FALSE(xdata0Attr[0x10] & kAttrValid);
+  }
+}
+
+TEST_F(RunControl, AStopTheTargetRefusesAnswers0AndLeavesItRunning) {
+  struct Case {
+    bool running, stopFails;
+    uint32_t result;
+    bool runningAfter, stopSent;
+  } cases[] = {
+      {true, true, 0, true, true},
+      {true, false, 1, false, true},
+      {false, true, 1, false, false},  // nothing runs: nothing to stop
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "running " << c.running << ", stop fails " << c.stopFails);
+    state().running = c.running;
+    target.stopFails = c.stopFails;
+    target.calls.clear();
+    EXPECT_EQ(GoStep(state(), target, Link(), ORVEND_GO_STOP, 0, nullptr), c.result);
+    EXPECT_EQ(state().running.load(), c.runningAfter);
+    EXPECT_EQ(target.calls == std::vector<std::string>{"Stop"}, c.stopSent);
+    state().stopRequested = false;
+  }
+}
+
 TEST_F(RunControl, AFailedStepEndsTheRunDeadAndUnarmed) {
   AddBreakpoint(0xFF000100);
   AddBreakpoint(0xFF000000, 1, 1);
@@ -187,6 +265,15 @@ TEST_F(RunControl, BreakpointMarksInTheAttributeWords) {
   EXPECT_EQ(codeAttr[0x100], kAttrValid | kAttrBpDisabled);
   EXPECT_EQ(BpInfo(state(), &target, 8, &address), 0u);
   EXPECT_EQ(codeAttr[0x100], kAttrValid | kAttrBpEnabled);
+  // Code 7 queries as 1 does, bit 0x10 included; code 10 removes either mark and keeps the rest.
+  codeAttr[0x180] = kAttrValid | 0x0010 | kAttrBpDisabled | 0x0001;
+  uint32_t other = 0xFF000180;
+  EXPECT_EQ(BpInfo(state(), &target, 7, &other), 0x0050u);
+  EXPECT_EQ(BpInfo(state(), &target, 10, &other), 0u);
+  EXPECT_EQ(codeAttr[0x180], kAttrValid | 0x0010 | 0x0001);
+  codeAttr[0x180] = kAttrBpEnabled;
+  EXPECT_EQ(BpInfo(state(), &target, 10, &other), 0u);
+  EXPECT_EQ(codeAttr[0x180], 0);
   uint32_t nowhere = 0xFF090000;
   EXPECT_EQ(BpInfo(state(), &target, 1, &nowhere), 0x80000000u);
   EXPECT_EQ(BpInfo(state(), &target, 1, nullptr), 0x80000000u);
@@ -206,6 +293,15 @@ TEST_F(RunControl, BreakpointMarksInTheAttributeWords) {
   EXPECT_EQ(codeAttr[0x100], kAttrValid | kAttrBpEnabled);
   EXPECT_EQ(BreakFunc(state(), &target, 2, &at, a), a);
   EXPECT_EQ(codeAttr[0x100], kAttrValid);
+  // A disabled record is marked disabled, by code 1 and code 4 alike.
+  for (uint16_t request : {uint16_t{1}, uint16_t{4}}) {
+    codeAttr[0x100] = kAttrValid | kAttrBpEnabled;
+    a->flags &= ~ORVEND_BP_ENABLED;
+    EXPECT_EQ(BreakFunc(state(), &target, request, &at, a), a);
+    EXPECT_EQ(codeAttr[0x100], kAttrValid | kAttrBpDisabled) << request;
+  }
+  a->flags |= ORVEND_BP_ENABLED;
+  codeAttr[0x100] = kAttrValid;
   OrvendBreakpoint kind2{};
   kind2.flags = 2 | ORVEND_BP_ENABLED;
   EXPECT_EQ(BreakFunc(state(), &target, 5, &at, &kind2), nullptr);

@@ -88,6 +88,11 @@ TEST_F(EmuConnection, OldFirmwareIsUpgradedInVirtualTime) {
               (std::vector<Box>{{'W', texts::kCaption,
                                  "仿真器固件需要升级.\n\n驱动程序固件版本: V2.06(Build563)\n"
                                  "仿真器固件版本: V2.06(Build562)\n\n点击\"确定\"后开始升级固件."}}));
+    // The driver's version in that notice is the one of the image it carries.
+    const firmware::FirmwareDescriptor& carried = firmware::EmulatorFirmware();
+    EXPECT_EQ(carried.Major(), emulator::kDriverFirmwareMajor);
+    EXPECT_EQ(carried.Minor(), emulator::kDriverFirmwareMinor);
+    EXPECT_EQ(carried.Build(), emulator::kDriverFirmwareBuild);
     // 64 chunks of 1,024 bytes at ascending offsets, the carried image unchanged.
     const uint8_t* image = firmware::EmulatorFirmware().Image();
     uint32_t offset = 0;

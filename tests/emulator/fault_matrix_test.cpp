@@ -38,7 +38,7 @@ const FaultCase kFaults[] = {
     {"refused", {FaultKind::kRefuse, 10, 0, 1}, Reaction::kRefused},
 };
 
-enum class BoxKind { kNone, kComm, kPod };
+enum class BoxKind { kNone, kComm, kPod, kCommThenPod };
 
 struct Outcome {
   bool result;
@@ -57,12 +57,14 @@ struct Step {
 const Outcome kOk{true, BoxKind::kNone, false};
 const Outcome kQuietFailure{false, BoxKind::kNone, false};
 const Outcome kCommFatal{false, BoxKind::kComm, true};
+// A garbled pod reply: the link error, then what to check on the pod.
+const Outcome kPodCommFatal{false, BoxKind::kCommThenPod, true};
 
 const Step kSteps[] = {
     // The first identify reports a broken link without making the session fatal; a refusal carries no block.
     {"identify", EC_IDENTIFY, true, kQuietFailure, {false, BoxKind::kComm, false}, {false, BoxKind::kComm, false}},
-    {"pod check", EC_POD_CHECK, true, {false, BoxKind::kPod, false}, kCommFatal, kOk},
-    {"pod info", EC_POD_INFO, true, {false, BoxKind::kPod, false}, kCommFatal, kCommFatal},
+    {"pod check", EC_POD_CHECK, true, {false, BoxKind::kPod, false}, kPodCommFatal, kOk},
+    {"pod info", EC_POD_INFO, true, {false, BoxKind::kPod, false}, kPodCommFatal, kPodCommFatal},
     {"pod start", EC_POD_START, true, {false, BoxKind::kNone, true}, kCommFatal, kOk},
     {"xdata read", EC_READ_XDATA, false, kQuietFailure, kCommFatal, kCommFatal},
     {"go", EC_GO, false, kQuietFailure, kCommFatal, kOk},
@@ -112,8 +114,12 @@ TEST_F(FaultMatrixEmulator, EveryFaultAtEveryCommand) {
       EXPECT_EQ(result, expected.result);
       EXPECT_EQ(flags.fatal.load(), expected.fatal);
       std::vector<Box> boxes;
-      if (expected.box == BoxKind::kComm) boxes.push_back({'E', texts::kCaptionCommError, texts::kCommError});
-      if (expected.box == BoxKind::kPod) boxes.push_back({'E', texts::kCaption, texts::kPodFailed});
+      if (expected.box == BoxKind::kComm || expected.box == BoxKind::kCommThenPod) {
+        boxes.push_back({'E', texts::kCaptionCommError, texts::kCommError});
+      }
+      if (expected.box == BoxKind::kPod || expected.box == BoxKind::kCommThenPod) {
+        boxes.push_back({'E', texts::kCaption, texts::kPodFailed});
+      }
       EXPECT_EQ(prompter.Boxes(), boxes);
 
       // Recovery: the device is back and behaves; the host's fatal check ends the session, then a new one. A
