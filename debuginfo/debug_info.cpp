@@ -248,8 +248,28 @@ void DebugInfo::Index() {
     functionsByAddress_.push_back(i);
     if (const LineRecord* first = lines_.FirstIn(*f.begin, *f.end)) f.file = files_[first->file];
   }
-  std::sort(functionsByAddress_.begin(), functionsByAddress_.end(),
-            [this](uint32_t a, uint32_t b) { return *functions_[a].begin < *functions_[b].begin; });
+  std::sort(functionsByAddress_.begin(), functionsByAddress_.end(), [this](uint32_t a, uint32_t b) {
+    return std::pair(*functions_[a].begin, *functions_[a].end) < std::pair(*functions_[b].begin, *functions_[b].end);
+  });
+  // Code belongs to one function. Where records claim overlapping ranges, the earlier function ends where the
+  // next begins, and one left with no code of its own loses its range.
+  std::vector<uint32_t> disjoint;
+  for (uint32_t i : functionsByAddress_) {
+    const Function& f = functions_[i];
+    while (!disjoint.empty()) {
+      Function& previous = functions_[disjoint.back()];
+      if (*previous.end < *f.begin) break;
+      if (*f.begin == *previous.begin) {
+        previous.end.reset();
+        disjoint.pop_back();
+      } else {
+        previous.end = *f.begin - 1;
+        break;
+      }
+    }
+    disjoint.push_back(i);
+  }
+  functionsByAddress_ = std::move(disjoint);
 
   globalsByName_.clear();
   for (uint32_t i = 0; i < symbols_.size(); ++i) {
