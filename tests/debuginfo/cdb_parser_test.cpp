@@ -289,6 +289,25 @@ TEST(CdbParserTest, StructThatContainsItselfLosesThatMember) {
   EXPECT_EQ(info.StructByName("c")->members.size(), 1u);
 }
 
+TEST(CdbParserTest, OverlappingFunctionRangesAreMadeDisjoint) {
+  // A damaged file: a claims 0x10-0x40, b sits inside it at 0x20-0x30, c claims b's exact start.
+  CdbParser parser("overlap.cdb");
+  DebugInfo info = parser.Parse(
+      "M:m\n"
+      "F:G$a$0_0$0({2}DF,SV:S),C,0,0,0,0,0\nF:G$b$0_0$0({2}DF,SV:S),C,0,0,0,0,0\n"
+      "F:G$c$0_0$0({2}DF,SV:S),C,0,0,0,0,0\n"
+      "L:G$a$0$0:10\nL:XG$a$0$0:40\nL:G$b$0$0:20\nL:XG$b$0$0:30\nL:G$c$0$0:20\nL:XG$c$0$0:50\n");
+  const struct {
+    uint32_t pc;
+    const char* function;
+  } at[] = {{0x10, "a"}, {0x1F, "a"}, {0x20, "c"}, {0x35, "c"}, {0x50, "c"}, {0x51, ""}};
+  for (const auto& c : at) {
+    const Function* f = info.FunctionAt(c.pc);
+    EXPECT_EQ(f ? f->name : "", c.function) << std::hex << c.pc;
+  }
+  EXPECT_FALSE(info.FunctionByName("b")->end) << "b is left with no code of its own";
+}
+
 TEST(CdbParserTest, CanonicalLinkKeys) {
   EXPECT_EQ(CanonicalLinkKey("G$main$0$0"), "G$main$0_0$0");
   EXPECT_EQ(CanonicalLinkKey("G$main$0_0$0"), "G$main$0_0$0");
