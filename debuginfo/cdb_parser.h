@@ -32,7 +32,7 @@ class CdbParser {
   // `fileName` names the file in messages.
   explicit CdbParser(std::string fileName) : fileName_(std::move(fileName)) {}
 
-  // Parses a whole file's text and returns the indexed model.
+  // Parses a whole file's text and returns the indexed model. One parser reads one file.
   DebugInfo Parse(std::string_view text);
 
   // Malformed records, at most kMaxDiagnostics of them, then one line saying how many more there were.

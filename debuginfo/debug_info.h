@@ -23,6 +23,8 @@ struct Scope {
   std::vector<const Symbol*> symbols;
 };
 
+// Immutable once read (FillMissingAddresses aside), so any number of threads may look things up at once. The
+// pointers it hands out stay valid as long as it lives.
 class DebugInfo {
  public:
   const std::vector<std::string>& Modules() const { return modules_; }
