@@ -88,23 +88,29 @@ macro(orven_add_child_dirs)
   endforeach()
 endmacro()
 
-# orven_add_sdcc_program(TEST SOURCE DEFINE) — compiles the C program SOURCE for the 8051 with SDCC into
-# TEST's build folder (NAME.ihx and NAME.map) and hands the path without the extension to TEST as the
-# definition DEFINE. Without SDCC nothing is defined and the tests that need the program skip.
+# orven_add_sdcc_program(TEST SOURCE DEFINE [FLAGS ...]) — compiles the C program SOURCE for the 8051 with SDCC
+# into TEST's build folder (NAME.ihx and NAME.map, and with FLAGS --debug NAME.cdb and the listings beside it) and
+# hands the path without the extension to TEST as the definition DEFINE. Without SDCC nothing is defined and the
+# tests that need the program skip.
 find_program(ORVEN_SDCC_EXE sdcc)
 function(orven_add_sdcc_program test source define)
+  cmake_parse_arguments(A "" "" "FLAGS" ${ARGN})
   if(NOT ORVEN_SDCC_EXE)
     return()
   endif()
   get_filename_component(name ${source} NAME_WE)
   get_filename_component(source ${source} ABSOLUTE)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/programs)
-  add_custom_command(OUTPUT ${out}/${name}.ihx ${out}/${name}.map
+  set(outputs ${out}/${name}.ihx ${out}/${name}.map)
+  if("--debug" IN_LIST A_FLAGS)
+    list(APPEND outputs ${out}/${name}.cdb ${out}/${name}.rst)
+  endif()
+  add_custom_command(OUTPUT ${outputs}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
-    COMMAND ${ORVEN_SDCC_EXE} -mmcs51 -o ${out}/ ${source}
+    COMMAND ${ORVEN_SDCC_EXE} -mmcs51 ${A_FLAGS} -o ${out}/ ${source}
     DEPENDS ${source}
     COMMENT "SDCC: ${name}.ihx for ${test}")
-  add_custom_target(${test}_${name} DEPENDS ${out}/${name}.ihx ${out}/${name}.map)
+  add_custom_target(${test}_${name} DEPENDS ${outputs})
   add_dependencies(${test} ${test}_${name})
   target_compile_definitions(${test} PRIVATE ${define}="${out}/${name}")
 endfunction()
