@@ -12,8 +12,9 @@
 
 int main(int argc, char** argv) {
   using namespace orven::orvdap;
-  if (argc > 1) {
-    const bool help = std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0;
+  // --stdio names the default explicitly, for clients that always pass the adapter one argument.
+  if (argc > 2 || (argc == 2 && std::strcmp(argv[1], "--stdio") != 0)) {
+    const bool help = argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0);
     std::fputs(texts::kUsage, help ? stdout : stderr);
     return help ? 0 : 2;
   }

@@ -17,8 +17,8 @@ inline constexpr char kNotARequest[] =
 inline constexpr char kUnsupported[] = "orvdap does not support this request yet: ";
 
 inline constexpr char kUsage[] =
-    "usage: orvdap\n"
+    "usage: orvdap [--stdio]\n"
     "  A Debug Adapter Protocol server for 8051 programs on ORVEN emulators and the simulator. An editor\n"
-    "  starts it and speaks to it on standard input and output.\n";
+    "  starts it and speaks to it on standard input and output (--stdio says so explicitly).\n";
 
 }  // namespace orven::orvdap::texts
