@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/orvdap/chunk_stream.h"
@@ -147,6 +148,31 @@ TEST(MessageWriter, FramesReadBackWithAscendingSeqAndSafeText) {
   EXPECT_FALSE(writer.Send({{"type", "event"}}));
   out.failWrites_ = false;
   EXPECT_FALSE(writer.Send({{"type", "event"}})) << "a broken stream stays broken";
+}
+
+TEST(MessageWriter, TwoThreadsNeverInterleaveAndSeqFollowsTheWireOrder) {
+  ChunkStream out({});
+  MessageWriter writer(out);
+  constexpr int kEach = 300;
+  auto sendMany = [&writer](const char* name) {
+    for (int i = 0; i < kEach; ++i) writer.Send({{"type", "event"}, {"event", name}, {"body", {{"i", i}}}});
+  };
+  std::thread go(sendMany, "stopped");
+  sendMany("output");
+  go.join();
+
+  MessageReader reader;
+  reader.Append(out.written_);
+  int count = 0;
+  int next[2] = {0, 0};
+  for (ReadResult r = reader.Next(); r.status == ReadStatus::kMessage; r = reader.Next()) {
+    ++count;
+    ASSERT_EQ(r.message["seq"], count);
+    // Each thread's messages keep their own order.
+    int& expected = next[r.message["event"] == "stopped" ? 0 : 1];
+    ASSERT_EQ(r.message["body"]["i"], expected++);
+  }
+  EXPECT_EQ(count, 2 * kEach);
 }
 
 }  // namespace
