@@ -2,6 +2,7 @@
 // configuration when F5 is pressed in a C or assembler file without a launch.json.
 'use strict';
 
+const os = require('os');
 const path = require('path');
 const vscode = require('vscode');
 
@@ -14,7 +15,7 @@ function adapterPath(folder) {
   let configured = vscode.workspace.getConfiguration('orven', folder).get('orvdapPath') || kDefaultAdapter;
   configured = configured.trim() || kDefaultAdapter;
   if (configured.startsWith('~/')) {
-    configured = path.join(require('os').homedir(), configured.slice(2));
+    configured = path.join(os.homedir(), configured.slice(2));
   }
   if (folder) {
     configured = configured.replace(/\$\{workspaceFolder\}/g, folder.uri.fsPath);
