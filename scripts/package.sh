@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package of the programs (orven-tools_VERSION_ARCH.deb in BUILD_DIR/package/).
+# Builds the Debian package of the programs (orven-tools_VERSION_ARCH.deb in BUILD_DIR/package/) and beside it
+# the VS Code extension that starts orvdap (orven-debug-VERSION.vsix).
 #   scripts/package.sh [BUILD_DIR]           build (only what is missing) and package
-#   scripts/package.sh --check [BUILD_DIR]   the same, then unpack the package into an empty root, run the
-#                                            installed tormik-cli from there and let lintian look at it
+#   scripts/package.sh --check [BUILD_DIR]   the same, then check the extension's manifest, unpack the Debian
+#                                            package into an empty root, run the installed programs from there
+#                                            and let lintian look at it
 set -euo pipefail
 cd "$(dirname "$0")/.."
 check=0
@@ -17,7 +19,16 @@ rm -rf "$build/package"
 deb=$(ls "$build"/package/*.deb)
 echo "package: $deb"
 dpkg-deb --info "$deb" | sed -n 's/^ *\(Depends\|Recommends\):/  \1:/p'
+
+# The extension, packaged with the vsce its lockfile pins; it carries no npm packages of its own.
+version=$(dpkg-deb --field "$deb" Version)
+vsix=$(realpath "$build/package")/orven-debug-$version.vsix
+scripts/npm-ci.sh editors/vscode
+(cd editors/vscode && node_modules/.bin/vsce package --no-dependencies --allow-missing-repository -o "$vsix" >/dev/null)
+echo "package: $vsix"
 [ "$check" -eq 1 ] || exit 0
+
+node scripts/check-vsix.js "$vsix" "$version"
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
@@ -32,5 +43,9 @@ grep -q '^\[欠压检测\] BODEN = ' <<<"$out" || { echo "package check: the con
 out=$(cd / && env -i PATH=/usr/bin:/bin HOME="$root" "$root/usr/bin/orvhost" --simulate --options -E0 -e init -e regs)
 echo "$out"
 grep -q '^PC=0000 ' <<<"$out" || { echo "package check: the installed orvhost did not reach its driver" >&2; exit 1; }
+# The installed debug adapter answers an editor's first request.
+request='{"seq":1,"type":"request","command":"initialize","arguments":{"adapterID":"orven"}}'
+out=$(printf 'Content-Length: %d\r\n\r\n%s' "${#request}" "$request" | env -i PATH=/usr/bin:/bin "$root/usr/bin/orvdap")
+grep -q '"command":"initialize".*"success":true' <<<"$out" || { echo "package check: the installed orvdap did not answer initialize" >&2; exit 1; }
 lintian --fail-on error --suppress-tags-from-file /dev/null "$deb"
 echo "package check passed"
