@@ -16,7 +16,7 @@
 
 #include "tests/mcs51/ucsim_harness.h"
 #include "tests/support/device_process.h"
-#include "tools/orvhost/hex_image.h"
+#include "host/hex_image.h"
 
 namespace orven {
 namespace {
@@ -175,15 +175,15 @@ TEST_P(OrvhostSession, DownloadProgramsTheChosenChipWithoutVerifyingOrThePodWith
     const ProgramRun read = Shell(Env() + " " + testing::BinDir() +
                                   "/tormik-cli --model qx410 --chip 'STC12C5A8S2 [ZIF]' read " + Quote(back) + " 2>&1");
     ASSERT_EQ(read.status, 0) << read.out;
-    orvhost::HexImage file, chip;
+    host::HexImage file, chip;
     std::string error;
     ASSERT_TRUE(file.LoadFile(P().hexPath, error)) << error;
     ASSERT_TRUE(chip.LoadFile(back, error)) << error;
     std::vector<uint8_t> flash(0x2000, 0xFF);
-    for (const orvhost::HexSegment& seg : chip.Segments()) {
+    for (const host::HexSegment& seg : chip.Segments()) {
       for (size_t i = 0; i < seg.bytes.size() && seg.start + i < flash.size(); ++i) flash[seg.start + i] = seg.bytes[i];
     }
-    for (const orvhost::HexSegment& seg : file.Segments()) {
+    for (const host::HexSegment& seg : file.Segments()) {
       const std::vector<uint8_t> held(flash.begin() + seg.start, flash.begin() + seg.start + seg.bytes.size());
       EXPECT_EQ(held, seg.bytes) << "segment at " << seg.start;
     }

@@ -87,6 +87,12 @@ inline constexpr char kErrorBox[] = "[error] %s: %s\n";
 inline constexpr char kWarningBox[] = "[warning] %s: %s\n";
 inline constexpr char kQuestionBox[] = "[question] %s: %s -> %s\n";
 inline constexpr char kSetupDialog[] = "  -> %s\n";
+// Asked at a terminal.
+inline constexpr char kQuestionTag[] = "[question] ";
+inline constexpr char kYesOrNo[] = " (y or n) ";
+inline constexpr char kSetupQuestion[] = "  -> OK? (y or n) ";
+inline constexpr char kAnswerYesOrNo[] = "Please answer y or n.\n";
+inline constexpr char kAnsweredNoAtEof[] = "EOF [answered No]\n";
 
 // Command results.
 inline constexpr char kStopped[] = "stopped C:%04X\n";

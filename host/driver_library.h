@@ -5,7 +5,7 @@
 
 #include "orvend/orvend.h"
 
-namespace orven::orvhost {
+namespace orven::host {
 
 struct DriverEntryPoints {
   decltype(&::AG_Init) Init = nullptr;
@@ -44,4 +44,4 @@ class DriverLibrary {
   DriverEntryPoints api_;
 };
 
-}  // namespace orven::orvhost
+}  // namespace orven::host

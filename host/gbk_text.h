@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace orven::orvhost {
+namespace orven::host {
 
 // Converts GBK to UTF-8. A byte sequence that is not GBK becomes '?' and the conversion goes on after it.
 std::string GbkToUtf8(const std::string& gbk);
@@ -11,4 +11,4 @@ std::string GbkToUtf8(const std::string& gbk);
 // lacks, or a byte that is not UTF-8, becomes '?'.
 std::string Utf8ToGbk(const std::string& utf8);
 
-}  // namespace orven::orvhost
+}  // namespace orven::host
