@@ -2,6 +2,8 @@
 // (--simulate, pod at the crystal's real speed) and as a separate orven-sim over the socket backend. Sessions
 // are held against the pod's core run alone (mcs51-run) on an SDCC-built program.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -300,6 +302,88 @@ TEST(Orvhost, ExitStatuses) {
   r = Shell(bin + " --help");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("EXIT STATUS"), std::string::npos);
+}
+
+TEST(Orvhost, CommandsBeforeInitConnectFirstAndMessagesNameAddressesAsTheUserWritesThem) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const std::string done = Hex4(Program::Get().program.doneAddress);
+  const std::string load = "load " + Program::Get().program.hexPath;
+  const struct {
+    std::vector<std::string> commands;
+    int status;
+    std::string expected;
+  } cases[] = {
+      {{load, "bp 0x" + done, "go"}, 0, " segment\nstopped C:" + done + "\n"},
+      {{"bp 0x" + done, "go 0x" + done, "bp C:0x" + done}, 1,
+       "stopped C:" + done + "\norvhost: bp: there is a breakpoint at C:" + done + "\n"},
+      {{"init", "bd 0x0105"}, 1, "orvhost: bd: no breakpoint at C:0105\n"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun r = Orvhost("", "--simulate --options -E0", c.commands);
+    EXPECT_EQ(r.status, c.status) << r.out;
+    // One connection, made by the first command that needs the emulator.
+    const std::string banner = "NORDA ORVEN Emulator/Programmer\n";
+    EXPECT_EQ(r.out.find(banner), 0u) << r.out;
+    EXPECT_EQ(r.out.find(banner, 1), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
+  }
+}
+
+// orvhost under a pseudo-terminal, as a user at a terminal runs it: the driver's stop-vector question is
+// asked "(y or n)" and the typed answer decides. Waiting for another process is done in real time.
+TEST(Orvhost, AtATerminalTheDriversQuestionIsAskedAndTheTypedAnswerTaken) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const std::string done = Hex4(Program::Get().program.doneAddress);
+  const std::string bin = testing::BinDir() + "/orvhost";
+  const std::string load = "load " + Program::Get().program.hexPath;
+  const std::string bp = "bp 0x" + done;
+  for (const bool yes : {true, false}) {
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+      // The default options keep the stop-while-running feature on: the go asks.
+      execl(bin.c_str(), bin.c_str(), "--simulate", "-e", load.c_str(), "-e", bp.c_str(), "-e", "go",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    std::string text;
+    bool answered = false;
+    for (int waited = 0; waited < 30000;) {
+      pollfd p{master, POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) {
+        waited += 100;
+        continue;
+      }
+      char buf[512];
+      const ssize_t n = read(master, buf, sizeof buf);
+      if (n <= 0) break;  // the program ended and closed the terminal
+      text.append(buf, static_cast<size_t>(n));
+      if (!answered && text.find("(y or n) ") != std::string::npos) {
+        const char* answer = yes ? "y\n" : "n\n";
+        ASSERT_EQ(write(master, answer, 2), 2);
+        answered = true;
+      }
+    }
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) != pid) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+    }
+    close(master);
+    EXPECT_TRUE(answered) << text;
+    EXPECT_NE(text.find("[question] ORVEN Notice: "), std::string::npos) << text;
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    if (yes) {
+      EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+      EXPECT_NE(text.find("stopped C:" + done), std::string::npos) << text;
+    } else {
+      // No keeps the feature, whose vector the program occupies: the driver ends the session.
+      EXPECT_EQ(WEXITSTATUS(status), 1) << text;
+      EXPECT_NE(text.find("orvhost: fatal notice: the driver closed the emulator link"), std::string::npos) << text;
+      EXPECT_EQ(text.find("stopped C:"), std::string::npos) << text;
+    }
+  }
 }
 
 }  // namespace
