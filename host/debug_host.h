@@ -46,7 +46,7 @@ class DebugHost {
 
   // Fatal notices (host window kind 5) received so far.
   uint32_t FatalNotices() const { return fatalNotices_.load(); }
-  // While set, a fatal notice is counted but not printed: shutdown always ends with one.
+  // While set, a fatal notice is counted but not reported to the client: shutdown always ends with one.
   void ExpectLinkClosed(bool expected) { linkCloseExpected_ = expected; }
 
   // --- register window (null until a successful initialisation registered it)

@@ -1,4 +1,4 @@
-// The driver's texts to the host are single-byte Chinese code page text (GBK); orvhost prints UTF-8.
+// The driver's texts to the host are GBK, the Chinese code page; the host hands them on as UTF-8.
 #pragma once
 
 #include <string>

@@ -89,12 +89,16 @@ void Target::Close() {
 
 // ----- program load and flash download
 
-Result Target::LoadProgram(const std::string& path, HexImage& image) {
+Result Target::ReadProgram(const std::string& path, HexImage& image) {
   std::string error;
   if (!image.LoadFile(path, error)) return Result::Failed(error);
   for (const HexSegment& s : image.Segments()) {
     if (s.start + s.bytes.size() > 0x10000) return Result::Failed(path + texts::kCodeBeyondBank);
   }
+  return Result::Ok();
+}
+
+Result Target::LoadProgram(const HexImage& image) {
   const uint32_t before = host_.FatalNotices();
   const DriverEntryPoints& api = host_.Api();
   api.Init(ORVEND_INIT_LOAD_BEGIN, nullptr);

@@ -73,9 +73,10 @@ class Target {
   void Close();
 
   // --- program
-  // Reads a HEX file into image and writes it to the pod's code memory for debugging; it becomes the image
-  // a later Download hands out.
-  Result LoadProgram(const std::string& path, HexImage& image);
+  // Reads a HEX file into image; a program must fit code bank 0.
+  static Result ReadProgram(const std::string& path, HexImage& image);
+  // Writes a program to the pod's code memory for debugging; it becomes the image a later Download hands out.
+  Result LoadProgram(const HexImage& image);
   // Flash download of the last loaded program (pod or chip, as the options choose).
   Result Download();
 

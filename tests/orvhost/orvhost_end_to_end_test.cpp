@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -85,9 +86,16 @@ class Program {
     }
     program.name = "ram_pattern";
     program.source = ORVEN_ORVHOST_PROGRAMS_DIR "/ram_pattern.c";
-    const std::string work = std::string(::testing::TempDir()) + "orvhost-programs";
-    ok = mcs51test::Build(tools, work, ORVEN_ORVHOST_PROGRAMS_DIR, program, why) && program.doneAddress > 0;
+    // Each test runs in a process of its own, and ctest runs them side by side: one folder per process, so
+    // that no test reads a program another is still writing.
+    work_ = std::string(::testing::TempDir()) + "orvhost-programs-" + std::to_string(getpid());
+    ok = mcs51test::Build(tools, work_, ORVEN_ORVHOST_PROGRAMS_DIR, program, why) && program.doneAddress > 0;
   }
+  ~Program() {
+    std::error_code ignored;
+    if (!work_.empty()) std::filesystem::remove_all(work_, ignored);
+  }
+  std::string work_;
 };
 
 class OrvhostSession : public ::testing::TestWithParam<bool> {
@@ -312,18 +320,21 @@ TEST(Orvhost, CommandsBeforeInitConnectFirstAndMessagesNameAddressesAsTheUserWri
     std::vector<std::string> commands;
     int status;
     std::string expected;
+    bool connects;
   } cases[] = {
-      {{load, "bp 0x" + done, "go"}, 0, " segment\nstopped C:" + done + "\n"},
+      {{load, "bp 0x" + done, "go"}, 0, " segment\nstopped C:" + done + "\n", true},
       {{"bp 0x" + done, "go 0x" + done, "bp C:0x" + done}, 1,
-       "stopped C:" + done + "\norvhost: bp: there is a breakpoint at C:" + done + "\n"},
-      {{"init", "bd 0x0105"}, 1, "orvhost: bd: no breakpoint at C:0105\n"},
+       "stopped C:" + done + "\norvhost: bp: there is a breakpoint at C:" + done + "\n", true},
+      {{"init", "bd 0x0105"}, 1, "orvhost: bd: no breakpoint at C:0105\n", true},
+      // A file that cannot be read fails before anything connects.
+      {{"load /nonexistent/prog.hex"}, 1, "orvhost: load: ", false},
   };
   for (const auto& c : cases) {
     const ProgramRun r = Orvhost("", "--simulate --options -E0", c.commands);
     EXPECT_EQ(r.status, c.status) << r.out;
     // One connection, made by the first command that needs the emulator.
     const std::string banner = "NORDA ORVEN Emulator/Programmer\n";
-    EXPECT_EQ(r.out.find(banner), 0u) << r.out;
+    EXPECT_EQ(r.out.find(banner), c.connects ? 0u : std::string::npos) << r.out;
     EXPECT_EQ(r.out.find(banner, 1), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
   }

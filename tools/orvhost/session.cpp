@@ -111,9 +111,10 @@ Outcome Session::Shutdown(const Words& w) {
 
 Outcome Session::Load(const Words& w) {
   if (w.size() != 2) return Usage(w[0]);
-  if (!Connected(w[0])) return Outcome::kFailed;
   host::HexImage image;
-  if (Report(w[0], target_.LoadProgram(w[1], image)) != Outcome::kOk) return Outcome::kFailed;
+  if (Report(w[0], host::Target::ReadProgram(w[1], image)) != Outcome::kOk) return Outcome::kFailed;
+  if (!Connected(w[0])) return Outcome::kFailed;
+  if (Report(w[0], target_.LoadProgram(image)) != Outcome::kOk) return Outcome::kFailed;
   console_.Printf(texts::kLoaded, image.TotalBytes(), image.Segments().size(),
                   image.Segments().size() == 1 ? "" : "s");
   return Outcome::kOk;
