@@ -1,6 +1,9 @@
 // The target as a debugger drives it through the bound driver: connection, program load and download,
 // breakpoints, run control with the go thread and the stop request, registers, memory and options. Every
-// request answers a Result with the reason a user reads; nothing here prints.
+// request answers a Result with the reason a user reads; nothing here prints. Requests come from one thread
+// at a time (the client's command thread, or a worker of its own while another thread keeps serving the
+// user). While a run is in progress on another thread only Interrupt, Stop, ReadMemory and WriteMemory may
+// be asked for (the driver refuses memory access while the target runs).
 #pragma once
 
 #include <atomic>

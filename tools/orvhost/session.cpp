@@ -84,7 +84,7 @@ Outcome Session::ReportRun(const std::string& command, const host::RunResult& ru
   return Outcome::kOk;
 }
 
-bool Session::Connected(const std::string& command) {
+bool Session::ConnectFirst(const std::string& command) {
   return Report(command, target_.EnsureConnected()) == Outcome::kOk;
 }
 
@@ -113,7 +113,7 @@ Outcome Session::Load(const Words& w) {
   if (w.size() != 2) return Usage(w[0]);
   host::HexImage image;
   if (Report(w[0], host::Target::ReadProgram(w[1], image)) != Outcome::kOk) return Outcome::kFailed;
-  if (!Connected(w[0])) return Outcome::kFailed;
+  if (!ConnectFirst(w[0])) return Outcome::kFailed;
   if (Report(w[0], target_.LoadProgram(image)) != Outcome::kOk) return Outcome::kFailed;
   console_.Printf(texts::kLoaded, image.TotalBytes(), image.Segments().size(),
                   image.Segments().size() == 1 ? "" : "s");
@@ -150,7 +150,7 @@ Outcome Session::Breakpoint(const Words& w) {
       return Usage(w[0]);
     }
   }
-  if (!Connected(w[0])) return Outcome::kFailed;
+  if (!ConnectFirst(w[0])) return Outcome::kFailed;
   return Report(w[0], target_.AddBreakpoint(*address, kind, count, command));
 }
 
@@ -174,7 +174,7 @@ Outcome Session::Go(const Words& w) {
     until = ParseCodeAddress(w[1]);
     if (!until) return Usage(w[0]);
   }
-  if (!Connected(w[0])) return Outcome::kFailed;
+  if (!ConnectFirst(w[0])) return Outcome::kFailed;
   if (background) {
     target_.GoInBackground();
     return Outcome::kOk;

@@ -50,7 +50,7 @@ class Session {
   // A run's end: "stopped C:XXXX", or the failure (named after the background go when it was its).
   Outcome ReportRun(const std::string& command, const host::RunResult& run);
   // load, bp and go connect first, as init would, when no initialisation has.
-  bool Connected(const std::string& command);
+  bool ConnectFirst(const std::string& command);
 
   host::Target& target_;
   Console& console_;
