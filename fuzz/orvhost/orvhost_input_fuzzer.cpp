@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "host/hex_image.h"
 #include "tools/orvhost/command_line.h"
-#include "tools/orvhost/hex_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orven::orvhost;
+  using orven::host::HexImage;
+  using orven::host::HexSegment;
   const std::string text(reinterpret_cast<const char*>(data), size);
 
   HexImage image;

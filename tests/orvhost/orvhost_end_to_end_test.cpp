@@ -2,11 +2,14 @@
 // (--simulate, pod at the crystal's real speed) and as a separate orven-sim over the socket backend. Sessions
 // are held against the pod's core run alone (mcs51-run) on an SDCC-built program.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -16,7 +19,7 @@
 
 #include "tests/mcs51/ucsim_harness.h"
 #include "tests/support/device_process.h"
-#include "tools/orvhost/hex_image.h"
+#include "host/hex_image.h"
 
 namespace orven {
 namespace {
@@ -83,9 +86,16 @@ class Program {
     }
     program.name = "ram_pattern";
     program.source = ORVEN_ORVHOST_PROGRAMS_DIR "/ram_pattern.c";
-    const std::string work = std::string(::testing::TempDir()) + "orvhost-programs";
-    ok = mcs51test::Build(tools, work, ORVEN_ORVHOST_PROGRAMS_DIR, program, why) && program.doneAddress > 0;
+    // Each test runs in a process of its own, and ctest runs them side by side: one folder per process, so
+    // that no test reads a program another is still writing.
+    work_ = std::string(::testing::TempDir()) + "orvhost-programs-" + std::to_string(getpid());
+    ok = mcs51test::Build(tools, work_, ORVEN_ORVHOST_PROGRAMS_DIR, program, why) && program.doneAddress > 0;
   }
+  ~Program() {
+    std::error_code ignored;
+    if (!work_.empty()) std::filesystem::remove_all(work_, ignored);
+  }
+  std::string work_;
 };
 
 class OrvhostSession : public ::testing::TestWithParam<bool> {
@@ -175,15 +185,15 @@ TEST_P(OrvhostSession, DownloadProgramsTheChosenChipWithoutVerifyingOrThePodWith
     const ProgramRun read = Shell(Env() + " " + testing::BinDir() +
                                   "/tormik-cli --model qx410 --chip 'STC12C5A8S2 [ZIF]' read " + Quote(back) + " 2>&1");
     ASSERT_EQ(read.status, 0) << read.out;
-    orvhost::HexImage file, chip;
+    host::HexImage file, chip;
     std::string error;
     ASSERT_TRUE(file.LoadFile(P().hexPath, error)) << error;
     ASSERT_TRUE(chip.LoadFile(back, error)) << error;
     std::vector<uint8_t> flash(0x2000, 0xFF);
-    for (const orvhost::HexSegment& seg : chip.Segments()) {
+    for (const host::HexSegment& seg : chip.Segments()) {
       for (size_t i = 0; i < seg.bytes.size() && seg.start + i < flash.size(); ++i) flash[seg.start + i] = seg.bytes[i];
     }
-    for (const orvhost::HexSegment& seg : file.Segments()) {
+    for (const host::HexSegment& seg : file.Segments()) {
       const std::vector<uint8_t> held(flash.begin() + seg.start, flash.begin() + seg.start + seg.bytes.size());
       EXPECT_EQ(held, seg.bytes) << "segment at " << seg.start;
     }
@@ -300,6 +310,91 @@ TEST(Orvhost, ExitStatuses) {
   r = Shell(bin + " --help");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("EXIT STATUS"), std::string::npos);
+}
+
+TEST(Orvhost, CommandsBeforeInitConnectFirstAndMessagesNameAddressesAsTheUserWritesThem) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const std::string done = Hex4(Program::Get().program.doneAddress);
+  const std::string load = "load " + Program::Get().program.hexPath;
+  const struct {
+    std::vector<std::string> commands;
+    int status;
+    std::string expected;
+    bool connects;
+  } cases[] = {
+      {{load, "bp 0x" + done, "go"}, 0, " segment\nstopped C:" + done + "\n", true},
+      {{"bp 0x" + done, "go 0x" + done, "bp C:0x" + done}, 1,
+       "stopped C:" + done + "\norvhost: bp: there is a breakpoint at C:" + done + "\n", true},
+      {{"init", "bd 0x0105"}, 1, "orvhost: bd: no breakpoint at C:0105\n", true},
+      // A file that cannot be read fails before anything connects.
+      {{"load /nonexistent/prog.hex"}, 1, "orvhost: load: ", false},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun r = Orvhost("", "--simulate --options -E0", c.commands);
+    EXPECT_EQ(r.status, c.status) << r.out;
+    // One connection, made by the first command that needs the emulator.
+    const std::string banner = "NORDA ORVEN Emulator/Programmer\n";
+    EXPECT_EQ(r.out.find(banner), c.connects ? 0u : std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find(banner, 1), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
+  }
+}
+
+// orvhost under a pseudo-terminal, as a user at a terminal runs it: the driver's stop-vector question is
+// asked "(y or n)" and the typed answer decides. Waiting for another process is done in real time.
+TEST(Orvhost, AtATerminalTheDriversQuestionIsAskedAndTheTypedAnswerTaken) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const std::string done = Hex4(Program::Get().program.doneAddress);
+  const std::string bin = testing::BinDir() + "/orvhost";
+  const std::string load = "load " + Program::Get().program.hexPath;
+  const std::string bp = "bp 0x" + done;
+  for (const bool yes : {true, false}) {
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+      // The default options keep the stop-while-running feature on: the go asks.
+      execl(bin.c_str(), bin.c_str(), "--simulate", "-e", load.c_str(), "-e", bp.c_str(), "-e", "go",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    std::string text;
+    bool answered = false;
+    for (int waited = 0; waited < 30000;) {
+      pollfd p{master, POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) {
+        waited += 100;
+        continue;
+      }
+      char buf[512];
+      const ssize_t n = read(master, buf, sizeof buf);
+      if (n <= 0) break;  // the program ended and closed the terminal
+      text.append(buf, static_cast<size_t>(n));
+      if (!answered && text.find("(y or n) ") != std::string::npos) {
+        const char* answer = yes ? "y\n" : "n\n";
+        ASSERT_EQ(write(master, answer, 2), 2);
+        answered = true;
+      }
+    }
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) != pid) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+    }
+    close(master);
+    EXPECT_TRUE(answered) << text;
+    EXPECT_NE(text.find("[question] ORVEN Notice: "), std::string::npos) << text;
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    if (yes) {
+      EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+      EXPECT_NE(text.find("stopped C:" + done), std::string::npos) << text;
+    } else {
+      // No keeps the feature, whose vector the program occupies: the driver ends the session.
+      EXPECT_EQ(WEXITSTATUS(status), 1) << text;
+      EXPECT_NE(text.find("orvhost: fatal notice: the driver closed the emulator link"), std::string::npos) << text;
+      EXPECT_EQ(text.find("stopped C:"), std::string::npos) << text;
+    }
+  }
 }
 
 }  // namespace

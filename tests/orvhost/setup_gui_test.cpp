@@ -8,7 +8,8 @@
 #include <cstdio>
 
 #include "driver-ui/qt/setup_dlg_view.h"
-#include "tools/orvhost/debug_host.h"
+#include "host/debug_host.h"
+#include "tools/orvhost/console_events.h"
 #include "tools/orvhost/setup_gui.h"
 
 namespace orven::orvhost {
@@ -25,14 +26,15 @@ struct Calls {
 
 TEST(SetupGui, TheQtViewRunsTheDialogAndItsButtonsReachTheRecord) {
   ASSERT_TRUE(SetupGuiAvailable());
-  DriverEntryPoints api;
+  host::DriverEntryPoints api;
   api.Init = &FakeInit;
   api.SetUi = &FakeSetUi;
   char* text = nullptr;
   size_t size = 0;
   FILE* out = open_memstream(&text, &size);
   Console console(out, stderr);
-  DebugHost host(api, console, /*answerYes=*/false);
+  ConsoleEvents events(console, AnswerMode::kNo);
+  host::DebugHost host(api, events);
   int argc = 1;
   char name[] = "orvhost";
   char* argv[] = {name, nullptr};

@@ -11,10 +11,13 @@
 #include <iostream>
 #include <string>
 #include <thread>
+#include <optional>
 #include <vector>
 
-#include "tools/orvhost/debug_host.h"
-#include "tools/orvhost/driver_library.h"
+#include "host/debug_host.h"
+#include "host/driver_library.h"
+#include "host/target.h"
+#include "tools/orvhost/console_events.h"
 #include "tools/orvhost/session.h"
 #include "tools/orvhost/setup_gui.h"
 #include "tools/orvhost/texts.h"
@@ -22,11 +25,14 @@
 namespace {
 
 using namespace orven::orvhost;
+using orven::host::DebugHost;
+using orven::host::DriverLibrary;
+using orven::host::Target;
 
 struct Arguments {
   std::string library;
   bool simulate = false;
-  bool answerYes = false;
+  std::optional<bool> answerYes;  // --answer; without it a terminal is asked
   bool gui = false;
   std::string options = texts::kDefaultOptions;
   std::vector<std::string> commands;
@@ -88,6 +94,15 @@ Outcome RunStream(Session& session, std::istream& in) {
   return Outcome::kOk;
 }
 
+// A question at the terminal: the prompt, then the line typed (no history); nullopt at the end of input.
+std::optional<std::string> ReadAnswer(const std::string& prompt) {
+  char* raw = readline(prompt.c_str());
+  if (raw == nullptr) return std::nullopt;
+  std::string line = raw;
+  std::free(raw);
+  return line;
+}
+
 // The interactive console: a failed command is reported and the session goes on.
 int RunTerminal(Session& session) {
   std::string historyFile;
@@ -114,7 +129,7 @@ int RunTerminal(Session& session) {
 // (the command thread is inside the driver). Idle, it ends a script run and is ignored at the prompt.
 class InterruptWatcher {
  public:
-  InterruptWatcher(Session& session, bool interactive) : session_(session), interactive_(interactive) {
+  InterruptWatcher(Target& target, bool interactive) : target_(target), interactive_(interactive) {
     if (pipe(fds_) != 0) return;
     g_interruptFd = fds_[1];
     struct sigaction sa {};
@@ -145,21 +160,21 @@ class InterruptWatcher {
   void Watch() {
     char c = 0;
     while (read(fds_[0], &c, 1) == 1 && c == 'i') {
-      if (session_.Interrupt() || interactive_) continue;
+      if (target_.Interrupt() || interactive_) continue;
       signal(SIGINT, SIG_DFL);
       raise(SIGINT);
     }
   }
 
-  Session& session_;
+  Target& target_;
   bool interactive_;
   int fds_[2] = {-1, -1};
   std::thread thread_;
 };
 
 // A go left running in the driver cannot be waited for, and the library must not be torn down under it.
-int EndNow(const Session& session, int status) {
-  if (!session.Abandoned()) return status;
+int EndNow(const Target& target, int status) {
+  if (!target.Abandoned()) return status;
   std::fflush(stdout);
   std::fflush(stderr);
   std::_Exit(status);
@@ -192,16 +207,23 @@ int main(int argc, char** argv) {
     return 1;
   }
   Console console(stdout, stderr);
-  DebugHost host(library.Api(), console, args.answerYes);
+  // Questions are asked as gdb asks them when a user sits at the terminal (reads its input and sees its
+  // output, where the prompt goes); --answer answers them for scripts; otherwise the safe answer is taken.
+  const bool atTerminal = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+  const AnswerMode mode = args.answerYes ? (*args.answerYes ? AnswerMode::kYes : AnswerMode::kNo)
+                          : atTerminal   ? AnswerMode::kAsk
+                                         : AnswerMode::kNo;
+  ConsoleEvents events(console, mode, &ReadAnswer);
+  DebugHost host(library.Api(), events);
   if (args.gui) InstallSetupGui(host, argc, argv);
   host.Bind();
+  Target target(host);
   // The project's options reach the driver when the IDE enumerates it, before anything else.
-  host.SetOptionText(args.options);
-  library.Api().Enum(&host.EnumRecord(), 2);
+  (void)target.SetOptions(args.options);
 
-  Session session(host);
+  Session session(target, console);
   const bool interactive = args.commands.empty() && !args.haveScript && isatty(STDIN_FILENO);
-  InterruptWatcher watcher(session, interactive);
+  InterruptWatcher watcher(target, interactive);
   Outcome outcome = Outcome::kOk;
   for (const std::string& command : args.commands) {
     outcome = session.Execute(command);
@@ -223,15 +245,15 @@ int main(int argc, char** argv) {
     if (interactive) {
       const int status = RunTerminal(session);
       console.EndLine();
-      if (session.Finish() != Outcome::kOk) return EndNow(session, 1);
-      session.Close();
+      if (session.Finish() != Outcome::kOk) return EndNow(target, 1);
+      target.Close();
       return status;
     }
     outcome = RunStream(session, std::cin);
   }
   const Outcome finished = session.Finish();
   if (outcome == Outcome::kOk || outcome == Outcome::kQuit) outcome = finished;
-  if (!session.Abandoned()) session.Close();
+  if (!target.Abandoned()) target.Close();
   console.EndLine();
-  return EndNow(session, StatusOf(outcome));
+  return EndNow(target, StatusOf(outcome));
 }

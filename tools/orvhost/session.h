@@ -1,12 +1,11 @@
-// orvhost's commands: one line at a time, each turned into the entry point calls an IDE would make.
+// orvhost's commands: one line at a time, each turned into a request to the target and its printed result.
 #pragma once
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "tools/orvhost/debug_host.h"
+#include "host/target.h"
+#include "tools/orvhost/console.h"
 
 namespace orven::orvhost {
 
@@ -14,8 +13,7 @@ enum class Outcome { kOk, kFailed, kUsage, kQuit };
 
 class Session {
  public:
-  explicit Session(DebugHost& host) : host_(host) {}
-  ~Session();
+  Session(host::Target& target, Console& console) : target_(target), console_(console) {}
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
@@ -24,14 +22,6 @@ class Session {
   // Ends a go still running in the background (stop request, then waits for it). kFailed if that go or
   // the stop failed.
   Outcome Finish();
-  // Ends the debug session as the IDE does when debugging stops: shutdown, if an initialisation left the
-  // driver connected (nothing is printed). Called after Finish.
-  void Close();
-  // Ctrl-C: a stop request from the calling (second) thread if a go or step is in progress; false if
-  // nothing runs.
-  bool Interrupt();
-  // True after Finish had to leave a go running in the driver: the process must end without unloading it.
-  bool Abandoned() const { return abandoned_; }
 
  private:
   using Words = std::vector<std::string>;
@@ -52,27 +42,18 @@ class Session {
   Outcome Options(const Words& w);
   Outcome Setup(const Words& w);
   Outcome Shutdown(const Words& w);
-  void ShutDown();
 
   Outcome Fail(const std::string& command, const std::string& reason);
   Outcome Usage(const std::string& command);
-  // A fatal notice since `before` fails the command: the driver has closed the link.
-  Outcome CheckFatal(const std::string& command, uint32_t before);
-  bool BackgroundRunning() const { return background_.joinable(); }
-  // Waits for the background go; its outcome.
-  Outcome JoinBackground();
-  void PrintStopped();
-  // After a go or step returned: fails on a fatal notice, else refreshes the register window and prints
-  // "stopped C:XXXX".
-  Outcome AfterRun(const std::string& command, uint32_t before);
+  // kOk, or the reason printed after the command's name and kFailed.
+  Outcome Report(const std::string& command, const host::Result& result);
+  // A run's end: "stopped C:XXXX", or the failure (named after the background go when it was its).
+  Outcome ReportRun(const std::string& command, const host::RunResult& run);
+  // load, bp and go connect first, as init would, when no initialisation has.
+  bool ConnectFirst(const std::string& command);
 
-  DebugHost& host_;
-  std::thread background_;
-  std::atomic<bool> runInProgress_{false};     // a go or step on the command thread
-  std::atomic<bool> backgroundActive_{false};  // background_ runs (readable from the interrupt thread)
-  uint32_t backgroundBefore_ = 0;  // fatal notices when the background go started
-  bool abandoned_ = false;
-  bool connected_ = false;  // init succeeded and no shutdown since
+  host::Target& target_;
+  Console& console_;
 };
 
 }  // namespace orven::orvhost

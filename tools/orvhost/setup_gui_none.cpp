@@ -4,7 +4,7 @@
 namespace orven::orvhost {
 
 bool SetupGuiAvailable() { return false; }
-void InstallSetupGui(DebugHost&, int&, char**) {}
+void InstallSetupGui(host::DebugHost&, int&, char**) {}
 void RemoveSetupGui() {}
 
 }  // namespace orven::orvhost

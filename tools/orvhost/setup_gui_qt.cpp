@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "driver-ui/qt/setup_dlg_view.h"
-#include "tools/orvhost/debug_host.h"
+#include "host/debug_host.h"
 #include "tools/orvhost/setup_gui.h"
 
 namespace orven::orvhost {
@@ -15,7 +15,7 @@ QApplication* g_app = nullptr;
 
 bool SetupGuiAvailable() { return true; }
 
-void InstallSetupGui(DebugHost& host, int& argc, char** argv) {
+void InstallSetupGui(host::DebugHost& host, int& argc, char** argv) {
   if (g_app == nullptr) g_app = new QApplication(argc, argv);
   host.SetSetupDialogRunner(&driverui::OrvendQtSetupDialog, nullptr);
 }

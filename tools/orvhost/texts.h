@@ -23,14 +23,15 @@ inline constexpr char kHelp[] =
     "    --simulate        use the simulated emulator in this process (sets ORVEN_DEVICE=sim); the pod runs\n"
     "                      at the crystal's real speed\n"
     "    --answer yes|no   the answer to every question box, and OK or Cancel in the setup dialog\n"
-    "                      (default no)\n"
+    "                      (default: asked at a terminal, \"(y or n)\"; else no)\n"
     "    --options TEXT    the project's driver options, handed over at start (default \"-E1 -F15 -V0 -C0\")\n"
     "    --gui             show the setup dialog as a window (setup command)\n"
     "    -e COMMAND        run COMMAND; may be given many times\n"
     "    -h, --help        this text\n"
     "\n"
     "COMMANDS\n"
-    "    init                       connect to the emulator\n"
+    "    init                       connect to the emulator (load, bp and go connect first by\n"
+    "                               themselves)\n"
     "    load FILE.hex              load a program into the pod's code memory for debugging\n"
     "    download                   download the last loaded program to the pod or program it into the\n"
     "                               chip chosen by the options\n"
@@ -59,7 +60,8 @@ inline constexpr char kHelp[] =
     "    ADDR and numbers are decimal or 0x-prefixed hex. '#' starts a comment; quotes group words.\n"
     "\n"
     "    Most compiled programs have code at C:0x003B, which the stop-while-running feature (option -E1)\n"
-    "    needs for itself: the driver then asks before the first go; pass --answer yes or --options -E0.\n"
+    "    needs for itself: the driver then asks before the first go, and No ends the session; answer y,\n"
+    "    or pass --answer yes or --options -E0.\n"
     "\n"
     "ENVIRONMENT\n"
     "    ORVEN_DEVICE=sim           the simulated emulator (as --simulate)\n"
@@ -87,6 +89,12 @@ inline constexpr char kErrorBox[] = "[error] %s: %s\n";
 inline constexpr char kWarningBox[] = "[warning] %s: %s\n";
 inline constexpr char kQuestionBox[] = "[question] %s: %s -> %s\n";
 inline constexpr char kSetupDialog[] = "  -> %s\n";
+// Asked at a terminal.
+inline constexpr char kQuestionTag[] = "[question] ";
+inline constexpr char kYesOrNo[] = " (y or n) ";
+inline constexpr char kSetupQuestion[] = "  -> OK? (y or n) ";
+inline constexpr char kAnswerYesOrNo[] = "Please answer y or n.\n";
+inline constexpr char kAnsweredNoAtEof[] = "EOF [answered No]\n";
 
 // Command results.
 inline constexpr char kStopped[] = "stopped C:%04X\n";

@@ -5,7 +5,7 @@
 
 #include "orvend/orvend.h"
 
-namespace orven::orvhost {
+namespace orven::host {
 
 struct DriverEntryPoints {
   decltype(&::AG_Init) Init = nullptr;
@@ -35,7 +35,7 @@ class DriverLibrary {
   bool Load(const std::string& path, std::string& error);
   const DriverEntryPoints& Api() const { return api_; }
 
-  // Where orvhost looks without --lib: ../lib/liborvend.so from the executable's folder (the build tree and
+  // Where a host looks by default: ../lib/liborvend.so from the executable's folder (the build tree and
   // an installed prefix), then liborvend.so beside it. The first that exists, else the first candidate.
   static std::string DefaultPath();
 
@@ -44,4 +44,4 @@ class DriverLibrary {
   DriverEntryPoints api_;
 };
 
-}  // namespace orven::orvhost
+}  // namespace orven::host

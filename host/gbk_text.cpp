@@ -1,10 +1,10 @@
-#include "tools/orvhost/gbk_text.h"
+#include "host/gbk_text.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 
-namespace orven::orvhost {
+namespace orven::host {
 
 namespace {
 
@@ -43,4 +43,4 @@ std::string GbkToUtf8(const std::string& gbk) { return Convert("UTF-8", "GBK", g
 
 std::string Utf8ToGbk(const std::string& utf8) { return Convert("GBK", "UTF-8", utf8); }
 
-}  // namespace orven::orvhost
+}  // namespace orven::host

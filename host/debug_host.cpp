@@ -1,12 +1,11 @@
-#include "tools/orvhost/debug_host.h"
+#include "host/debug_host.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "tools/orvhost/gbk_text.h"
-#include "tools/orvhost/texts.h"
+#include "host/gbk_text.h"
 
-namespace orven::orvhost {
+namespace orven::host {
 
 namespace {
 
@@ -19,17 +18,18 @@ constexpr size_t kPage = 0x100;
 // A driver text as the user reads it: GBK made UTF-8.
 std::string DriverText(const char* gbk) { return gbk != nullptr ? GbkToUtf8(gbk) : std::string(); }
 
-std::string WithoutTrailingNewlines(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
+// Box texts end with line breaks of their own; the user's view adds its own.
+std::string DriverBoxText(const char* text) {
+  std::string body = text != nullptr ? text : "";
+  while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
+  return body;
 }
 
 }  // namespace
 
-DebugHost::DebugHost(const DriverEntryPoints& api, Console& console, bool answerYes)
+DebugHost::DebugHost(const DriverEntryPoints& api, HostEvents& events)
     : api_(api),
-      console_(console),
-      answerYes_(answerYes),
+      events_(events),
       codeImage_(kBank, 0xFF),
       xdataImage_(kBank, 0),
       sfrImage_(kPage, 0),
@@ -88,12 +88,12 @@ void* DebugHost::Callback(uint32_t code, void* argument) {
       registerView_ = static_cast<OrvendRegisterView*>(argument);
       return nullptr;
     case ORVEND_CALLBACK_COMMAND:
-      // The IDE would run the text in its command window; orvhost shows it. (The target is running when
-      // the driver hands it over, so memory and register commands could not be served anyway.)
-      if (argument != nullptr) console_.Printf(texts::kBreakpointCommand, DriverText(static_cast<char*>(argument)).c_str());
+      // The IDE would run the text in its command window. (The target is running when the driver hands it
+      // over, so memory and register commands could not be served anyway.)
+      if (argument != nullptr) events_.BreakpointCommand(DriverText(static_cast<char*>(argument)));
       return nullptr;
     case ORVEND_CALLBACK_REFRESH:
-      return nullptr;  // orvhost shows its views on demand (regs, dump)
+      return nullptr;  // the client reads registers and memory when it shows them
     case ORVEND_CALLBACK_MEMORY_TABLE:
       if (argument != nullptr) FillMemoryTable(static_cast<OrvendMemorySlot*>(argument));
       return nullptr;
@@ -115,9 +115,9 @@ void DebugHost::ShowProgress(const OrvendProgressBar& bar) {
   // One line when the bar appears and one when it goes: the steps in between would flood a terminal.
   if (bar.job == 1) {
     progressHigh_ = bar.high;
-    console_.Printf(texts::kProgressShown, DriverText(bar.label).c_str(), bar.high);
+    events_.ProgressShown(DriverText(bar.label), bar.high);
   } else if (bar.job == 2) {
-    console_.Printf(texts::kProgressRemoved, bar.position, progressHigh_);
+    events_.ProgressRemoved(bar.position, progressHigh_);
   }
 }
 
@@ -127,13 +127,12 @@ intptr_t DebugHost::SendThunk(void* context, uint32_t message, uintptr_t kind, i
   switch (kind) {
     case ORVEND_KIND_PROGRESS_TEXT:
     case ORVEND_KIND_OUTPUT_TEXT:
-      if (argument != 0) host->console_.Raw(DriverText(reinterpret_cast<const char*>(argument)));
+      if (argument != 0) host->events_.OutputText(DriverText(reinterpret_cast<const char*>(argument)));
       break;
     case ORVEND_KIND_SERIAL: {
       const auto* out = reinterpret_cast<const OrvendSerialOutput*>(argument);
       if (out != nullptr && out->data != nullptr) {
-        host->console_.Printf(texts::kSerialOutput, out->channel,
-                              std::string(static_cast<const char*>(out->data), out->count).c_str());
+        host->events_.SerialOutput(out->channel, std::string(static_cast<const char*>(out->data), out->count));
       }
       break;
     }
@@ -147,69 +146,30 @@ void DebugHost::PostThunk(void* context, uint32_t message, uintptr_t kind, intpt
   auto* host = static_cast<DebugHost*>(context);
   if (host == nullptr || message != kMessageId || kind != ORVEND_KIND_FATAL) return;
   host->fatalNotices_.fetch_add(1);
-  if (!host->linkCloseExpected_) host->console_.Print(texts::kFatalNotice);
+  if (!host->linkCloseExpected_) host->events_.LinkClosed();
 }
 
 int DebugHost::MessageBoxThunk(void* context, int kind, const char* caption, const char* text) {
   auto* host = static_cast<DebugHost*>(context);
-  const std::string body = WithoutTrailingNewlines(text != nullptr ? text : "");
-  const char* cap = caption != nullptr ? caption : "";
-  if (kind == ORVEND_BOX_QUESTION) {
-    const bool yes = host != nullptr && host->answerYes_;
-    if (host != nullptr) host->console_.Printf(texts::kQuestionBox, cap, body.c_str(), yes ? "Yes" : "No");
-    return yes ? 1 : 0;
-  }
-  if (host != nullptr) {
-    host->console_.Printf(kind == ORVEND_BOX_ERROR ? texts::kErrorBox : texts::kWarningBox, cap, body.c_str());
-  }
+  if (host == nullptr) return kind == ORVEND_BOX_QUESTION ? 0 : 1;
+  const std::string body = DriverBoxText(text);
+  const std::string cap = caption != nullptr ? caption : "";
+  if (kind == ORVEND_BOX_QUESTION) return host->events_.Ask(cap, body) ? 1 : 0;
+  host->events_.Notice(kind == ORVEND_BOX_ERROR, cap, body);
   return 1;
 }
 
 int DebugHost::SetupDialogThunk(void* context, OrvendSetupDialog* dialog) {
   auto* host = static_cast<DebugHost*>(context);
-  if (host == nullptr) return 0;
+  if (host == nullptr || dialog == nullptr) return 0;
   if (host->setupRunner_ != nullptr) return host->setupRunner_(host->setupContext_, dialog);
-  return PrintingSetupDialog(host, dialog);
-}
-
-int DebugHost::PrintingSetupDialog(void* context, OrvendSetupDialog* dialog) {
-  auto* host = static_cast<DebugHost*>(context);
-  const bool ok = host->answerYes_ && dialog != nullptr && dialog->ok != nullptr;
-  if (dialog != nullptr) host->console_.Print(DescribeSetupDialog(*dialog));
-  host->console_.Printf(texts::kSetupDialog, ok ? "OK" : "Cancel");
-  if (dialog == nullptr) return 0;
-  if (ok) {
+  // The dialog's buttons are the driver's handlers: OK takes the dialog's choice, Cancel leaves the options.
+  if (dialog->ok != nullptr && host->events_.ConfirmSetup(*dialog)) {
     dialog->ok(dialog->context);
     return 1;
   }
   if (dialog->cancel != nullptr) dialog->cancel(dialog->context);
   return 0;
-}
-
-std::string DescribeSetupDialog(const OrvendSetupDialog& d) {
-  const auto text = [](const char* t) { return std::string(t != nullptr ? t : ""); };
-  const auto pick = [](const char* const* names, uint32_t count, int32_t selection) {
-    if (names == nullptr || selection < 0 || static_cast<uint32_t>(selection) >= count) return std::string("-");
-    return std::string(names[selection] != nullptr ? names[selection] : "");
-  };
-  const auto oneLine = [](std::string t) {
-    std::string out;
-    for (char c : t) {
-      if (c == '\r') continue;
-      out += c == '\n' ? std::string(" / ") : std::string(1, c);
-    }
-    while (out.size() >= 3 && out.compare(out.size() - 3, 3, " / ") == 0) out.resize(out.size() - 3);
-    while (out.rfind(" / ", 0) == 0) out.erase(0, 3);
-    return out;
-  };
-  std::string out = "[setup dialog] " + text(d.caption) + "\n";
-  out += "  [" + std::string(d.pause_checked ? "x" : " ") + "] " + text(d.pause_label) + "\n";
-  out += "  [" + std::string(d.pod_checked ? "x" : " ") + "] " + text(d.pod_label) + "\n";
-  const std::string state = d.chip_lists_enabled ? "" : " (disabled)";
-  out += "  " + text(d.vendor_label) + ": " + pick(d.vendor_names, d.vendor_count, d.vendor_selection) + state + "\n";
-  out += "  " + text(d.model_label) + ": " + pick(d.model_names, d.model_count, d.model_selection) + state + "\n";
-  out += "  " + text(d.product_group) + ": " + oneLine(text(d.product_text)) + "\n";
-  return out;
 }
 
 // ----- register window
@@ -319,4 +279,4 @@ void DebugHost::SetOptionText(const std::string& text) {
   std::memcpy(enumRecord_.option_text, text.data(), std::min(text.size(), sizeof enumRecord_.option_text - 1));
 }
 
-}  // namespace orven::orvhost
+}  // namespace orven::host

@@ -1,6 +1,7 @@
 // The host side of the driver binding, as a debugger IDE holds it: the host window record, the callback, the
 // memory image with its attribute arrays, the breakpoint list, the current-PC variable, the register window
-// the driver registers, the option records, and the user-interface hook that prints every box.
+// the driver registers, the option records, and the user-interface hook. What the driver says to the user
+// goes to the client's HostEvents.
 #pragma once
 
 #include <atomic>
@@ -11,21 +12,19 @@
 #include <vector>
 
 #include "orvend/orvend.h"
-#include "tools/orvhost/console.h"
-#include "tools/orvhost/driver_library.h"
-#include "tools/orvhost/hex_image.h"
+#include "host/driver_library.h"
+#include "host/hex_image.h"
+#include "host/host_events.h"
 
-namespace orven::orvhost {
-
-// The setup dialog as the printing UI shows it: caption, check boxes, chosen vendor and model, product text.
-std::string DescribeSetupDialog(const OrvendSetupDialog& dialog);
+namespace orven::host {
 
 class DebugHost {
  public:
-  // The window message identifier orvhost binds (the IDE's is a registered window message).
+  // The window message identifier the host binds (the IDE's is a registered window message).
   static constexpr uint32_t kMessageId = 0x0464;
 
-  DebugHost(const DriverEntryPoints& api, Console& console, bool answerYes);
+  // events receives what the driver tells the user; it must outlive the host.
+  DebugHost(const DriverEntryPoints& api, HostEvents& events);
   ~DebugHost();
   DebugHost(const DebugHost&) = delete;
   DebugHost& operator=(const DebugHost&) = delete;
@@ -38,16 +37,16 @@ class DebugHost {
   void UpdateDialogs();
   // The driver's extension menu (entries up to the one with delimiter -1), or null before Bind.
   const OrvendExtensionMenu* ExtensionMenu() const { return extensionMenu_; }
-  // Installs another setup-dialog runner (the Qt dialog with --gui); null keeps the printing one.
+  // Installs a setup-dialog runner that shows the dialog itself (a Qt window); null hands the dialog to
+  // HostEvents::ConfirmSetup.
   using SetupDialogRunner = int (*)(void* context, OrvendSetupDialog* dialog);
   void SetSetupDialogRunner(SetupDialogRunner runner, void* context);
 
   const DriverEntryPoints& Api() const { return api_; }
-  Console& Out() { return console_; }
 
   // Fatal notices (host window kind 5) received so far.
   uint32_t FatalNotices() const { return fatalNotices_.load(); }
-  // While set, a fatal notice is counted but not printed: shutdown always ends with one.
+  // While set, a fatal notice is counted but not reported to the client: shutdown always ends with one.
   void ExpectLinkClosed(bool expected) { linkCloseExpected_ = expected; }
 
   // --- register window (null until a successful initialisation registered it)
@@ -89,7 +88,6 @@ class DebugHost {
   static intptr_t SendThunk(void* context, uint32_t message, uintptr_t kind, intptr_t argument);
   static void PostThunk(void* context, uint32_t message, uintptr_t kind, intptr_t argument);
   static int MessageBoxThunk(void* context, int kind, const char* caption, const char* text);
-  static int PrintingSetupDialog(void* context, OrvendSetupDialog* dialog);
   static int SetupDialogThunk(void* context, OrvendSetupDialog* dialog);
 
   void* Callback(uint32_t code, void* argument);
@@ -98,8 +96,7 @@ class DebugHost {
   OrvendFlashSegment* NextSegment(const OrvendFlashSegment* previous);
 
   DriverEntryPoints api_;
-  Console& console_;
-  bool answerYes_;
+  HostEvents& events_;
   SetupDialogRunner setupRunner_ = nullptr;
   void* setupContext_ = nullptr;
 
@@ -131,4 +128,4 @@ class DebugHost {
   int32_t progressHigh_ = 0;
 };
 
-}  // namespace orven::orvhost
+}  // namespace orven::host

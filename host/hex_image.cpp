@@ -1,9 +1,9 @@
-#include "tools/orvhost/hex_image.h"
+#include "host/hex_image.h"
 
 #include <cstdio>
 #include <map>
 
-namespace orven::orvhost {
+namespace orven::host {
 
 namespace {
 
@@ -148,4 +148,4 @@ size_t HexImage::TotalBytes() const {
   return total;
 }
 
-}  // namespace orven::orvhost
+}  // namespace orven::host

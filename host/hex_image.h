@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace orven::orvhost {
+namespace orven::host {
 
 struct HexSegment {
   uint32_t start = 0;          // 32-bit linear address (extended address records included)
@@ -36,4 +36,4 @@ class HexImage {
   std::vector<HexSegment> segments_;
 };
 
-}  // namespace orven::orvhost
+}  // namespace orven::host

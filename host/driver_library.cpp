@@ -1,11 +1,11 @@
-#include "tools/orvhost/driver_library.h"
+#include "host/driver_library.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <climits>
 
-namespace orven::orvhost {
+namespace orven::host {
 
 namespace {
 
@@ -70,4 +70,4 @@ std::string DriverLibrary::DefaultPath() {
   return candidates[0];
 }
 
-}  // namespace orven::orvhost
+}  // namespace orven::host
