@@ -38,7 +38,7 @@ void Put(sim::SimDevice& device, const RawCommand& c) {
   report[4] = c.flag;
   PutU32Le(report + 5, c.address);
   PutU32Le(report + 9, c.length);
-  std::memcpy(report + 13, c.extra.data(), c.extra.size());
+  if (!c.extra.empty()) std::memcpy(report + 13, c.extra.data(), c.extra.size());
   device.Receive(report, sizeof report, device.Generation());
 }
 
