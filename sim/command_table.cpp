@@ -16,7 +16,7 @@ constexpr uint8_t E = kEmulatorSet;
 constexpr uint8_t PE = kBothSets;
 
 // code, name, sets, address field, length field, length, extra bytes, extra max, reply, reply bytes, finding
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     {0, "EC_IDENTIFY", PE, AF::kZero, LF::kFixed, 40, 0, 0, RF::kData, 40, 0},
     {1, "EC_RESTART", PE, AF::kZero, LF::kFixed, 0, 0, 0, RF::kNone, 0, 0},
     {2, "EC_ENTER_LOADER", PE, AF::kZero, LF::kFixed, 0, 0, 0, RF::kNone, 0, 0},
@@ -60,12 +60,12 @@ constexpr CommandSpec kCommands[] = {
     {41, "read configuration", P, AF::kZero, LF::kFixed, 0, 0, 0, RF::kParams, 32, 0},
 };
 
-constexpr std::array<const CommandSpec*, 256> Index() {
-  std::array<const CommandSpec*, 256> index{};
-  for (const CommandSpec& c : kCommands) index[c.code] = &c;
+constexpr std::array<const CommandEntry*, 256> Index() {
+  std::array<const CommandEntry*, 256> index{};
+  for (const CommandEntry& c : kCommands) index[c.code] = &c;
   return index;
 }
-constexpr std::array<const CommandSpec*, 256> kIndex = Index();
+constexpr std::array<const CommandEntry*, 256> kIndex = Index();
 
 std::string Hex(uint32_t v, int digits) {
   char text[16];
@@ -74,31 +74,31 @@ std::string Hex(uint32_t v, int digits) {
 }
 
 std::string Say(const FrameReport& command, const std::string& what) {
-  const CommandSpec* spec = FindCommand(command.Code());
-  return "command " + std::to_string(command.Code()) + " (" + (spec ? spec->name : "unknown") + "): " + what;
+  const CommandEntry* entry = FindCommand(command.Code());
+  return "command " + std::to_string(command.Code()) + " (" + (entry ? entry->name : "unknown") + "): " + what;
 }
 
-std::string CheckLength(const CommandSpec& spec, const FrameReport& command) {
+std::string CheckLength(const CommandEntry& entry, const FrameReport& command) {
   const uint32_t length = command.Length();
   const bool noData = command.Flag() == wire::kNoDataFollows;
-  if (spec.lengthField == LF::kPayload) {
+  if (entry.lengthField == LF::kPayload) {
     // A write of 0 bytes goes out as a command without data reports and with length 0.
     if (noData && length != 0) return Say(command, "no data reports, but length field " + std::to_string(length));
-    if (length > spec.length) {
-      return Say(command, std::to_string(length) + " data bytes, at most " + std::to_string(spec.length));
+    if (length > entry.length) {
+      return Say(command, std::to_string(length) + " data bytes, at most " + std::to_string(entry.length));
     }
     return {};
   }
   if (!noData) return Say(command, "data flag " + Hex(command.Flag(), 2) + ", but the command carries no data");
-  switch (spec.lengthField) {
+  switch (entry.lengthField) {
     case LF::kFixed:
-      if (length != spec.length) {
-        return Say(command, "length field " + std::to_string(length) + ", not " + std::to_string(spec.length));
+      if (length != entry.length) {
+        return Say(command, "length field " + std::to_string(length) + ", not " + std::to_string(entry.length));
       }
       break;
     case LF::kCount:
-      if (length > spec.length) {
-        return Say(command, "asks for " + std::to_string(length) + " bytes, at most " + std::to_string(spec.length));
+      if (length > entry.length) {
+        return Say(command, "asks for " + std::to_string(length) + " bytes, at most " + std::to_string(entry.length));
       }
       break;
     case LF::kResetFlag:
@@ -112,26 +112,26 @@ std::string CheckLength(const CommandSpec& spec, const FrameReport& command) {
 
 }  // namespace
 
-const CommandSpec* FindCommand(uint8_t code) { return kIndex[code]; }
+const CommandEntry* FindCommand(uint8_t code) { return kIndex[code]; }
 
 std::string CheckCommand(const FrameReport& command, uint8_t sets) {
-  const CommandSpec* spec = FindCommand(command.Code());
-  if (spec == nullptr || (spec->sets & sets) == 0) return Say(command, "not in this device's command set");
+  const CommandEntry* entry = FindCommand(command.Code());
+  if (entry == nullptr || (entry->sets & sets) == 0) return Say(command, "not in this device's command set");
   if (command.Marker() != wire::kCommandMarker) return Say(command, "marker " + Hex(command.Marker(), 2));
   if (command.Reserved() != 0) return Say(command, "reserved byte 1 is " + Hex(command.Reserved(), 2));
   if (command.Flag() != 0 && command.Flag() != wire::kNoDataFollows) {
     return Say(command, "data flag " + Hex(command.Flag(), 2));
   }
-  if (spec->address == AF::kZero && command.Argument() != 0) {
+  if (entry->address == AF::kZero && command.Argument() != 0) {
     return Say(command, "address field " + Hex(command.Argument(), 8) + ", not 0");
   }
-  if (std::string problem = CheckLength(*spec, command); !problem.empty()) return problem;
+  if (std::string problem = CheckLength(*entry, command); !problem.empty()) return problem;
   const uint8_t* extra = command.Params();
-  if (spec->extraBytes == 1 && extra[0] > spec->extraMax) {
+  if (entry->extraBytes == 1 && extra[0] > entry->extraMax) {
     return Say(command,
-               "switch byte @12 is " + std::to_string(extra[0]) + ", at most " + std::to_string(spec->extraMax));
+               "switch byte @12 is " + std::to_string(extra[0]) + ", at most " + std::to_string(entry->extraMax));
   }
-  for (uint32_t i = spec->extraBytes; i < wire::kExtraBytes; ++i) {
+  for (uint32_t i = entry->extraBytes; i < wire::kExtraBytes; ++i) {
     if (extra[i] != 0) {
       const std::string at = std::to_string(wire::kExtraOffset + i);
       return Say(command, "extra byte @" + at + " is " + Hex(extra[i], 2) + ", not 0");
@@ -141,21 +141,21 @@ std::string CheckCommand(const FrameReport& command, uint8_t sets) {
 }
 
 std::string CheckReply(const FrameReport& command, bool sent, uint8_t status, uint32_t dataBytes) {
-  const CommandSpec* spec = FindCommand(command.Code());
-  if (spec == nullptr) return {};
+  const CommandEntry* entry = FindCommand(command.Code());
+  if (entry == nullptr) return {};
   if (!sent) return {};
-  if (spec->reply == RF::kNone) return Say(command, "answered, but the command has no reply");
+  if (entry->reply == RF::kNone) return Say(command, "answered, but the command has no reply");
   uint32_t allowed = 0;
-  switch (spec->reply) {
+  switch (entry->reply) {
     case RF::kValue:
       // The bytes the length field asked for may come along with the value.
       if (dataBytes == command.Length()) return {};
       break;
     case RF::kData:
-      if (status == 0) allowed = spec->replyBytes != 0 ? spec->replyBytes : command.Length();
+      if (status == 0) allowed = entry->replyBytes != 0 ? entry->replyBytes : command.Length();
       break;
     case RF::kFinding:
-      if (status == spec->findingStatus) allowed = spec->replyBytes;
+      if (status == entry->findingStatus) allowed = entry->replyBytes;
       break;
     case RF::kNone:
     case RF::kStatus:

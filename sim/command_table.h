@@ -117,7 +117,7 @@ enum class ReplyForm : uint8_t {
   kFinding, // success without data, or `findingStatus` with `replyBytes` data bytes saying what was found
 };
 
-struct CommandSpec {
+struct CommandEntry {
   uint8_t code;
   const char* name;
   uint8_t sets;             // CommandSet bits
@@ -132,7 +132,7 @@ struct CommandSpec {
 };
 
 // The entry for a code, or null when neither command set has it.
-const CommandSpec* FindCommand(uint8_t code);
+const CommandEntry* FindCommand(uint8_t code);
 
 // Empty when the command report is one a host of `sets` sends; else what departs from the table.
 std::string CheckCommand(const FrameReport& command, uint8_t sets);

@@ -16,7 +16,7 @@ namespace {
 
 using namespace orven::sim::emu;
 using sim::AddressField;
-using sim::CommandSpec;
+using sim::CommandEntry;
 using sim::LengthField;
 using sim::ReplyForm;
 
@@ -138,10 +138,10 @@ TEST(CommandTable, DeparturesFromTheCommandFormAreCaughtAndNamed) {
 
 // A command formed as the table says, with addresses that reach real memory and a chip block that a target
 // chip accepts.
-Command Conforming(const CommandSpec& spec) {
+Command Conforming(const CommandEntry& entry) {
   Command c;
-  c.code = spec.code;
-  switch (spec.code) {
+  c.code = entry.code;
+  switch (entry.code) {
     case EC_READ_DATA: case EC_WRITE_DATA: c.address = 0xF0000080; break;
     case EC_READ_XDATA: case EC_WRITE_XDATA: c.address = 0x01000010; break;
     case EC_READ_IDATA: case EC_WRITE_IDATA: c.address = 0xF3000010; break;
@@ -149,39 +149,39 @@ Command Conforming(const CommandSpec& spec) {
     case EC_GO: c.address = 0x0004; break;
     default: break;
   }
-  if (spec.lengthField == LengthField::kFixed) c.length = spec.length;
-  if (spec.lengthField == LengthField::kCount) c.length = 4;
-  if (spec.lengthField == LengthField::kPayload) c.payload.assign(spec.code == EC_WRITE_REGS ? 16 : 4, 0x22);
-  if (spec.extraBytes == 1) c.extra = {1};
-  if (spec.extraBytes == 24) {
+  if (entry.lengthField == LengthField::kFixed) c.length = entry.length;
+  if (entry.lengthField == LengthField::kCount) c.length = 4;
+  if (entry.lengthField == LengthField::kPayload) c.payload.assign(entry.code == EC_WRITE_REGS ? 16 : 4, 0x22);
+  if (entry.extraBytes == 1) c.extra = {1};
+  if (entry.extraBytes == 24) {
     c.extra.assign(24, 0);
     c.extra[0] = 1;               // algorithm
     PutU32Le(&c.extra[6], 8192);  // flash capacity
   }
-  if (spec.extraBytes == 32) c.extra.assign(32, 0x5A);
+  if (entry.extraBytes == 32) c.extra.assign(32, 0x5A);
   return c;
 }
 
 TEST(CommandTable, EveryCommandOfBothSetsGetsTheReplyFormItsEntryNames) {
   unsigned commands = 0;
   for (unsigned code = 0; code < 256; ++code) {
-    const CommandSpec* spec = sim::FindCommand(static_cast<uint8_t>(code));
-    if (spec == nullptr) continue;
-    SCOPED_TRACE(spec->name);
+    const CommandEntry* entry = sim::FindCommand(static_cast<uint8_t>(code));
+    if (entry == nullptr) continue;
+    SCOPED_TRACE(entry->name);
     ++commands;
     EmulatorRig rig;
     // The chip commands find a chip in the socket.
     if (code >= 30 && code <= 41) {
       ASSERT_TRUE(rig.Exchange(Conforming(*sim::FindCommand(EC_CHIP_INIT))).ok);
     }
-    const Command command = Conforming(*spec);
-    if (spec->reply == ReplyForm::kNone) {
+    const Command command = Conforming(*entry);
+    if (entry->reply == ReplyForm::kNone) {
       EXPECT_TRUE(rig.SendsNoReply(command));
     } else {
       const Answer a = rig.Exchange(command);
       ASSERT_TRUE(a.ok);
-      if (spec->reply == ReplyForm::kData && a.status == 0) {
-        EXPECT_EQ(a.data.size(), spec->replyBytes != 0 ? spec->replyBytes : command.length);
+      if (entry->reply == ReplyForm::kData && a.status == 0) {
+        EXPECT_EQ(a.data.size(), entry->replyBytes != 0 ? entry->replyBytes : command.length);
       }
     }
     EXPECT_EQ(rig.Device().Departures(), std::vector<std::string>{});
