@@ -50,6 +50,8 @@ std::unique_ptr<DeviceEnvironment> DeviceEnvironment::Create(bool simulate) {
     env->orvenf_ = sim::MakeProgrammer(*env->clock_, sim::DeviceModel::kOrvenf);
     InstallFactoryConfigs(*env->qx410_);
     InstallFactoryConfigs(*env->orvenf_);
+    env->qx410_->SetLatency(sim::LatencyFromEnvironment());
+    env->orvenf_->SetLatency(sim::LatencyFromEnvironment());
     env->sim_->bus.Attach(env->qx410_);
     env->sim_->bus.Attach(env->orvenf_);
     env->backend_ = std::make_unique<sim::SimBackend>(env->sim_->bus);

@@ -7,6 +7,7 @@
 
 #include "driver/driver_state.h"
 #include "driver/host_link.h"
+#include "sim/devices.h"
 #include "sim/emulator_backend.h"
 #ifdef _WIN32
 #include "link/win32_hid_backend.h"
@@ -65,7 +66,8 @@ void ChooseFromEnvironment() {
   const char* kind = std::getenv("ORVEN_DEVICE");
   if (kind != nullptr && std::string(kind) == "sim") {
     if (VirtualTimeFromEnvironment()) clock = &device.virtualClock;
-    device.ownedBackend = sim::MakeSimulatedEmulatorBackend(*clock, CrystalFromEnvironment());
+    device.ownedBackend =
+        sim::MakeSimulatedEmulatorBackend(*clock, CrystalFromEnvironment(), sim::LatencyFromEnvironment());
   } else {
 #ifdef _WIN32
     // Windows has no device sockets: real emulators come through the HID class driver.

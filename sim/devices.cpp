@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <cstdlib>
+
 #include "firmware/carried_firmware.h"
 
 namespace orven::sim {
@@ -25,6 +27,15 @@ std::shared_ptr<ProgrammerDevice> MakeProgrammer(Clock& clock, DeviceModel model
                              d->Minor(), d->Build());
   }
   return device;
+}
+
+uint32_t LatencyFromEnvironment() {
+  const char* text = std::getenv("ORVEN_SIM_LATENCY_MS");
+  if (text == nullptr || *text < '0' || *text > '9') return 0;
+  char* end = nullptr;
+  const unsigned long ms = std::strtoul(text, &end, 10);
+  if (*end != '\0' || ms > 60000) return 0;
+  return static_cast<uint32_t>(ms);
 }
 
 }  // namespace orven::sim

@@ -17,4 +17,8 @@ bool ParseDeviceModel(const std::string& text, DeviceModel* model);
 // update it reports the version of the image written.
 std::shared_ptr<ProgrammerDevice> MakeProgrammer(Clock& clock, DeviceModel model);
 
+// ORVEN_SIM_LATENCY_MS: the time each exchange with an in-process simulated device takes, in milliseconds
+// (0 when unset; text that is not a number up to 60000 counts as unset).
+uint32_t LatencyFromEnvironment();
+
 }  // namespace orven::sim

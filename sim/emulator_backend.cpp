@@ -13,6 +13,7 @@ std::shared_ptr<EmulatorDevice> MakeEmulator(Clock& clock, const EmulatorOptions
   device->SetPodPresent(options.podPresent);
   device->SetBreakpointLimit(options.breakpointLimit);
   device->SetInLoader(options.startInLoader);
+  device->SetLatency(options.latencyMs);
   return device;
 }
 
@@ -21,9 +22,11 @@ SimulatedEmulatorBackend::SimulatedEmulatorBackend(Clock& clock, const EmulatorO
   bus_.Attach(device_);
 }
 
-std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(Clock& clock, uint32_t crystalHz) {
+std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(Clock& clock, uint32_t crystalHz,
+                                                                       uint32_t latencyMs) {
   EmulatorOptions options;
   options.crystalHz = crystalHz;
+  options.latencyMs = latencyMs;
   return std::make_unique<SimulatedEmulatorBackend>(clock, options);
 }
 

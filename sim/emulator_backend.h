@@ -18,6 +18,8 @@ struct EmulatorOptions {
   bool podPresent = true;
   unsigned breakpointLimit = Pod::kDefaultBreakpointLimit;
   bool startInLoader = false;
+  // Time from each command to its reply, in the clock's time (about 2 ms over USB).
+  uint32_t latencyMs = 0;
 };
 
 // A QX410 (model word 0x5295, product 0x5120, serial 01 AB 00 7F) with the options applied. It knows the
@@ -42,8 +44,9 @@ class SimulatedEmulatorBackend final : public link::HidBackend {
 };
 
 // The backend for a debugger run against the simulated emulator: its pod runs with the given crystal, in the
-// clock's time (a VirtualClock in tests, SteadyClock::Instance() for the real crystal speed).
+// clock's time (a VirtualClock in tests, SteadyClock::Instance() for the real crystal speed), and each exchange
+// takes latencyMs of that time.
 std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(
-    Clock& clock, uint32_t crystalHz = Pod::kDefaultCrystalHz);
+    Clock& clock, uint32_t crystalHz = Pod::kDefaultCrystalHz, uint32_t latencyMs = 0);
 
 }  // namespace orven::sim

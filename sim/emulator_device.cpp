@@ -3,12 +3,10 @@
 #include <cstring>
 
 #include "firmware/carried_firmware.h"
-#include "link/command_codes.h"
 
 namespace orven::sim {
 
-using link::FrameReport;
-using namespace orven::cmd;
+using namespace emu;
 
 namespace {
 
@@ -93,7 +91,9 @@ mcs51::Registers DecodeRegisters(const uint8_t* image) {
 }  // namespace
 
 EmulatorDevice::EmulatorDevice(Clock& clock, const ProgrammerModel& model, uint32_t crystalHz)
-    : ProgrammerDevice(clock, model), pod_(clock, crystalHz) {}
+    : ProgrammerDevice(clock, model), pod_(clock, crystalHz) {
+  SetCommandSets(kBothSets);
+}
 
 void EmulatorDevice::SetPodPresent(bool present) {
   std::lock_guard lock(mutex_);

@@ -48,13 +48,13 @@ class EmulatorDevice : public ProgrammerDevice {
   void LoadPodCode(uint16_t address, const std::vector<uint8_t>& bytes);
 
  protected:
-  Reply OnCommand(const link::FrameReport& command, const std::vector<uint8_t>& data) override;
-  Reply OnOtherCommand(const link::FrameReport& command, const std::vector<uint8_t>& data) override;
+  Reply OnCommand(const FrameReport& command, const std::vector<uint8_t>& data) override;
+  Reply OnOtherCommand(const FrameReport& command, const std::vector<uint8_t>& data) override;
 
  private:
-  Reply PodCommand(const link::FrameReport& command, const std::vector<uint8_t>& data);
-  Reply MemoryCommand(const link::FrameReport& command, const std::vector<uint8_t>& data);
-  Reply ChipInit(const link::FrameReport& command, const std::vector<uint8_t>& data);
+  Reply PodCommand(const FrameReport& command, const std::vector<uint8_t>& data);
+  Reply MemoryCommand(const FrameReport& command, const std::vector<uint8_t>& data);
+  Reply ChipInit(const FrameReport& command, const std::vector<uint8_t>& data);
 
   Pod pod_;
   bool podPresent_ = true;

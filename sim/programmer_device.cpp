@@ -3,12 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "link/command_codes.h"
-#include "link/hid.h"
-
 namespace orven::sim {
-
-using link::FrameReport;
 
 namespace {
 
@@ -34,11 +29,13 @@ Reply Status(uint8_t status) {
 
 }  // namespace
 
-ProgrammerModel Qx410Model() { return MakeModel(link::kProductQx410, kModelQx410, 2, 0x07, 571); }
-ProgrammerModel OrvenfModel() { return MakeModel(link::kProductOrvenf, kModelOrvenf, 1, 0x06, 656); }
+ProgrammerModel Qx410Model() { return MakeModel(usb::kProductQx410, usb::kModelWordQx410, 2, 0x07, 571); }
+ProgrammerModel OrvenfModel() { return MakeModel(usb::kProductOrvenf, usb::kModelWordOrvenf, 1, 0x06, 656); }
 
 ProgrammerDevice::ProgrammerDevice(Clock& clock, const ProgrammerModel& model)
-    : SimDevice(clock, link::kVendorId, model.productId), identity_(model.identity) {}
+    : SimDevice(clock, usb::kVendorId, model.productId), identity_(model.identity) {
+  SetCommandSets(kProgrammerSet);
+}
 
 void ProgrammerDevice::SetIdentity(const IdentificationBlock& identity) {
   std::lock_guard lock(mutex_);
@@ -121,11 +118,11 @@ void ProgrammerDevice::SetCommandDelay(uint8_t code, uint32_t ms) {
 Reply ProgrammerDevice::OnCommand(const FrameReport& command, const std::vector<uint8_t>& data) {
   Reply reply;
   const uint8_t code = command.Code();
-  if (code == cmd::kIdentify) {
+  if (code == prog::kIdentify) {
     reply = Identify();
-  } else if (code <= cmd::kQueryFirmwareState) {
+  } else if (code <= prog::kQueryFirmwareState) {
     reply = LoaderCommand(command, data);
-  } else if (code >= cmd::kInitChip && code <= cmd::kReadConfig) {
+  } else if (code >= prog::kInitChip && code <= prog::kReadConfig) {
     reply = inLoader_ ? Status(kStatusFailed) : ChipCommand(command, data);
   } else {
     reply = OnOtherCommand(command, data);
@@ -154,14 +151,14 @@ void ProgrammerDevice::Restart(bool intoLoader) {
 Reply ProgrammerDevice::LoaderCommand(const FrameReport& command, const std::vector<uint8_t>& data) {
   Reply r;
   switch (command.Code()) {
-    case cmd::kQueryFirmwareState:
-      PutU32Le(r.report.bytes + 4, inLoader_ ? cmd::kFirmwareStateLoader : 0);
+    case prog::kQueryFirmwareState:
+      PutU32Le(r.report.bytes + 4, inLoader_ ? prog::kLoaderRunning : 0);
       return r;
-    case cmd::kEnterLoader:
+    case prog::kEnterLoader:
       Restart(true);
       r.send = false;
       return r;
-    case cmd::kStartApplication:
+    case prog::kStartApplication:
       if (inLoader_ && firmwareFinished_) {
         for (const KnownImage& k : known_) {
           if (k.image == firmware_) identity_.SetVersion(k.major, k.minor, k.build);
@@ -170,13 +167,13 @@ Reply ProgrammerDevice::LoaderCommand(const FrameReport& command, const std::vec
       Restart(false);
       r.send = false;
       return r;
-    case cmd::kLoaderPrepare:
+    case prog::kLoaderPrepare:
       if (!inLoader_) return Status(kStatusFailed);
       firmware_.assign(kFirmwareSize, 0xFF);
       firmwareWritten_.assign(kFirmwareSize / kLoaderBlock, false);
       firmwareFinished_ = false;
       return r;
-    case cmd::kLoaderWrite: {
+    case prog::kLoaderWrite: {
       const uint32_t offset = command.Argument();
       if (!inLoader_ || firmware_.empty() || offset >= kFirmwareSize || data.size() > kFirmwareSize - offset) {
         return Status(kStatusFailed);
@@ -186,7 +183,7 @@ Reply ProgrammerDevice::LoaderCommand(const FrameReport& command, const std::vec
       for (uint32_t b = offset / kLoaderBlock; b * kLoaderBlock < offset + data.size(); ++b) firmwareWritten_[b] = true;
       return r;
     }
-    case cmd::kLoaderFinish:
+    case prog::kLoaderFinish:
       if (!inLoader_ || firmwareWritten_.empty() ||
           !std::all_of(firmwareWritten_.begin(), firmwareWritten_.end(), [](bool b) { return b; })) {
         return Status(kStatusFailed);
@@ -201,7 +198,7 @@ Reply ProgrammerDevice::LoaderCommand(const FrameReport& command, const std::vec
 Reply ProgrammerDevice::ChipCommand(const FrameReport& command, const std::vector<uint8_t>& data) {
   Reply r;
   const uint8_t code = command.Code();
-  if (code == cmd::kInitChip) {
+  if (code == prog::kInitChip) {
     std::array<uint8_t, 24> selected;
     std::memcpy(selected.data(), command.Params(), selected.size());
     if (!chipPresent_ || selected != parameters_) {
@@ -222,28 +219,28 @@ Reply ProgrammerDevice::ChipCommand(const FrameReport& command, const std::vecto
     return r;
   }
   const uint32_t address = command.Argument();
-  const uint32_t length = code == cmd::kProgramBlock ? static_cast<uint32_t>(data.size()) : command.Length();
+  const uint32_t length = code == prog::kProgramBlock ? static_cast<uint32_t>(data.size()) : command.Length();
   const bool inRange = address <= flash_.size() && length <= 256 && length <= flash_.size() - address;
   switch (code) {
-    case cmd::kEndOperation:
-    case cmd::kBeginProgram:
-    case cmd::kBeginRead:
+    case prog::kEndOperation:
+    case prog::kBeginProgram:
+    case prog::kBeginRead:
       return r;
-    case cmd::kReadSignature: {
+    case prog::kReadSignature: {
       std::array<uint8_t, 4> sig;
       std::memcpy(sig.data(), parameters_.data() + 2, 4);
       if (signatureOverride_) sig = *signatureOverride_;
       std::memcpy(r.report.Params(), sig.data(), 4);
       return r;
     }
-    case cmd::kEraseChip:
+    case prog::kEraseChip:
       std::fill(flash_.begin(), flash_.end(), 0xFF);
       return r;
-    case cmd::kBlankCheckBlock:
+    case prog::kBlankCheckBlock:
       if (!inRange) return Status(kStatusOutOfRange);
       for (uint32_t i = 0; i < length; ++i) {
         if (flash_[address + i] != 0xFF) {
-          r.report.bytes[3] = cmd::kStatusNotBlank;
+          r.report.bytes[3] = prog::kStatusNotBlank;
           r.data.resize(8, 0);
           PutU32Le(r.data.data(), address + i);
           PutU32Le(r.data.data() + 4, flash_[address + i]);
@@ -251,7 +248,7 @@ Reply ProgrammerDevice::ChipCommand(const FrameReport& command, const std::vecto
         }
       }
       return r;
-    case cmd::kProgramBlock:
+    case prog::kProgramBlock:
       if (!inRange) return Status(kStatusOutOfRange);
       std::copy(data.begin(), data.end(), flash_.begin() + address);
       // The word-addressed chips (algorithm 3) hold 14-bit words, low byte first: the high byte keeps 6 bits.
@@ -259,14 +256,14 @@ Reply ProgrammerDevice::ChipCommand(const FrameReport& command, const std::vecto
         for (uint32_t a = address | 1; a < address + data.size(); a += 2) flash_[a] &= 0x3F;
       }
       return r;
-    case cmd::kReadBlock:
+    case prog::kReadBlock:
       if (!inRange) return Status(kStatusReadFault);
       r.data.assign(flash_.begin() + address, flash_.begin() + address + length);
       return r;
-    case cmd::kWriteConfig:
+    case prog::kWriteConfig:
       std::memcpy(config_.data(), command.Params(), config_.size());
       return r;
-    case cmd::kReadConfig:
+    case prog::kReadConfig:
       std::memcpy(r.report.Params(), config_.data(), config_.size());
       return r;
     default:

@@ -59,16 +59,16 @@ class ProgrammerDevice : public SimDevice {
   void SetCommandDelay(uint8_t code, uint32_t ms);
 
  protected:
-  Reply OnCommand(const link::FrameReport& command, const std::vector<uint8_t>& data) override;
+  Reply OnCommand(const FrameReport& command, const std::vector<uint8_t>& data) override;
   // Commands outside the programmer set; the base refuses them with status 1.
-  virtual Reply OnOtherCommand(const link::FrameReport& command, const std::vector<uint8_t>& data);
+  virtual Reply OnOtherCommand(const FrameReport& command, const std::vector<uint8_t>& data);
   // For models built on this one: the loader state, read with the device lock held.
   bool InLoaderLocked() const { return inLoader_; }
 
  private:
   Reply Identify() const;
-  Reply ChipCommand(const link::FrameReport& command, const std::vector<uint8_t>& data);
-  Reply LoaderCommand(const link::FrameReport& command, const std::vector<uint8_t>& data);
+  Reply ChipCommand(const FrameReport& command, const std::vector<uint8_t>& data);
+  Reply LoaderCommand(const FrameReport& command, const std::vector<uint8_t>& data);
   void Restart(bool intoLoader);
 
   IdentificationBlock identity_;

@@ -6,8 +6,6 @@
 
 namespace orven::sim {
 
-using link::FrameReport;
-
 SimDevice::SimDevice(Clock& clock, uint16_t vendorId, uint16_t productId)
     : clock_(clock), vendorId_(vendorId), productId_(productId) {}
 
@@ -48,29 +46,41 @@ void SimDevice::Replug() {
 bool SimDevice::Receive(const uint8_t* report, size_t length, uint32_t generation) {
   std::lock_guard lock(mutex_);
   if (generation != generation_ || !PresentLocked()) return false;
-  if (length != 65) return true;  // a wrongly sized report is taken and ignored, as the device's endpoint does
+  // A wrongly sized report is taken and ignored, as the device's endpoint does.
+  if (length != wire::kReportBytes) return true;
   const uint8_t* payload = report + 1;
-  if (recordReports_) received_.emplace_back(payload, payload + 64);
+  if (recordReports_) received_.emplace_back(payload, payload + wire::kPayloadBytes);
 
-  if (payload[0] == link::kCommandMarker) {
-    std::memcpy(pending_.bytes, payload, 64);
+  if (payload[0] == wire::kCommandMarker) {
+    std::memcpy(pending_.bytes, payload, wire::kPayloadBytes);
     havePending_ = true;
     pendingData_.clear();
-    pendingExpected_ = (payload[3] & link::kNoDataFlag) ? 0 : pending_.Length();
+    nextSequence_ = 0;
+    pendingExpected_ = (payload[3] & wire::kNoDataFollows) ? 0 : pending_.Length();
     // The device's command buffer is bounded; an absurd length is cut to what one sequence byte can number.
-    pendingExpected_ = std::min<uint32_t>(pendingExpected_, 256 * link::kDataPerReport);
+    pendingExpected_ = std::min<uint32_t>(pendingExpected_, 256 * wire::kBytesPerDataReport);
     pendingData_.assign(pendingExpected_, 0);
     if (pendingExpected_ == 0) Dispatch();
     return true;
   }
-  if (payload[0] == link::kDataMarker && havePending_ && pendingExpected_ > 0) {
-    uint32_t offset = link::kDataPerReport * payload[1];
-    if (offset < pendingExpected_) {
-      uint32_t n = std::min(link::kDataPerReport, pendingExpected_ - offset);
-      std::memcpy(pendingData_.data() + offset, payload + 2, n);
-      // The last data report completes the command (the host sends them in order).
-      if (offset + n == pendingExpected_) Dispatch();
-    }
+  if (payload[0] != wire::kDataMarker) {
+    Depart("a report that is neither a command nor a data report");
+    return true;
+  }
+  if (!havePending_ || pendingExpected_ == 0) {
+    Depart("a data report without a command awaiting data");
+    return true;
+  }
+  if (payload[1] != nextSequence_) {
+    Depart("data report " + std::to_string(payload[1]) + " where " + std::to_string(nextSequence_) + " was due");
+  }
+  nextSequence_ = payload[1] + 1u;
+  const uint32_t offset = wire::kBytesPerDataReport * payload[1];
+  if (offset < pendingExpected_) {
+    const uint32_t n = std::min(wire::kBytesPerDataReport, pendingExpected_ - offset);
+    std::memcpy(pendingData_.data() + offset, payload + 2, n);
+    // The last data report completes the command (the host sends them in order).
+    if (offset + n == pendingExpected_) Dispatch();
   }
   return true;
 }
@@ -79,6 +89,7 @@ void SimDevice::Dispatch() {
   havePending_ = false;
   const uint8_t code = pending_.Code();
   commandLog_.push_back(code);
+  Depart(CheckCommand(pending_, commandSets_));
   std::optional<Fault> fault = faults_.Take(code);
   if (fault && fault->kind == FaultKind::kNoReply) return;
   if (fault && fault->kind == FaultKind::kLeaveBus) {
@@ -90,12 +101,13 @@ void SimDevice::Dispatch() {
     reply.report.bytes[3] = static_cast<uint8_t>(fault->value);
   } else {
     reply = OnCommand(pending_, pendingData_);
+    Depart(CheckReply(pending_, reply.send, reply.report.Status(), static_cast<uint32_t>(reply.data.size())));
   }
   if (reply.send) QueueReply(reply, code, fault);
 }
 
 void SimDevice::QueueReply(const Reply& reply, uint8_t code, const std::optional<Fault>& fault) {
-  uint64_t readyAt = clock_.NowMs() + reply.delayMs;
+  uint64_t readyAt = clock_.NowMs() + latencyMs_ + reply.delayMs;
   if (fault && fault->kind == FaultKind::kSlowReply) readyAt += fault->value;
   const FaultKind kind = fault ? fault->kind : FaultKind::kNoReply;
   const bool faulty = fault.has_value();
@@ -107,21 +119,21 @@ void SimDevice::QueueReply(const Reply& reply, uint8_t code, const std::optional
   if (dataFault && data.empty()) data.assign(8, 0);
 
   FrameReport r = reply.report;
-  r.bytes[0] = (faulty && kind == FaultKind::kWrongMarker) ? 0x00 : link::kResponseMarker;
+  r.bytes[0] = (faulty && kind == FaultKind::kWrongMarker) ? 0x00 : wire::kResponseMarker;
   r.bytes[2] = (faulty && kind == FaultKind::kWrongCode) ? static_cast<uint8_t>(code + 1) : code;
   r.SetLength(static_cast<uint32_t>(data.size()));
   QueueReport(r.bytes, readyAt);
   if (faulty && kind == FaultKind::kMissingData) return;
 
   const uint32_t length = static_cast<uint32_t>(data.size());
-  uint32_t reports = (length + link::kDataPerReport - 1) / link::kDataPerReport;
+  uint32_t reports = (length + wire::kBytesPerDataReport - 1) / wire::kBytesPerDataReport;
   if (faulty && kind == FaultKind::kShortData && reports > 0) --reports;
-  uint8_t payload[64];
+  uint8_t payload[wire::kPayloadBytes];
   for (uint32_t s = 0; s < reports; ++s) {
-    uint32_t offset = s * link::kDataPerReport;
-    uint32_t n = std::min(link::kDataPerReport, length - offset);
+    uint32_t offset = s * wire::kBytesPerDataReport;
+    uint32_t n = std::min(wire::kBytesPerDataReport, length - offset);
     std::memset(payload, 0, sizeof payload);
-    payload[0] = (faulty && kind == FaultKind::kBadDataMarker) ? 0x00 : link::kDataMarker;
+    payload[0] = (faulty && kind == FaultKind::kBadDataMarker) ? 0x00 : wire::kDataMarker;
     payload[1] = static_cast<uint8_t>(s);
     std::memcpy(payload + 2, data.data() + offset, n);
     QueueReport(payload, readyAt);
@@ -132,7 +144,7 @@ void SimDevice::QueueReport(const uint8_t* payload64, uint64_t readyAt) {
   Queued q;
   q.readyAt = readyAt;
   q.report[0] = 0;
-  std::memcpy(q.report + 1, payload64, 64);
+  std::memcpy(q.report + 1, payload64, wire::kPayloadBytes);
   output_.push_back(q);
 }
 
@@ -190,6 +202,30 @@ void SimDevice::RecordReports(bool on) {
   std::lock_guard lock(mutex_);
   recordReports_ = on;
   received_.clear();
+}
+
+void SimDevice::SetLatency(uint32_t ms) {
+  std::lock_guard lock(mutex_);
+  latencyMs_ = ms;
+}
+
+void SimDevice::SetCommandSets(uint8_t sets) {
+  std::lock_guard lock(mutex_);
+  commandSets_ = sets;
+}
+
+void SimDevice::Depart(std::string what) {
+  if (!what.empty() && departures_.size() < kMaxDepartures) departures_.push_back(std::move(what));
+}
+
+std::vector<std::string> SimDevice::Departures() const {
+  std::lock_guard lock(mutex_);
+  return departures_;
+}
+
+void SimDevice::ClearDepartures() {
+  std::lock_guard lock(mutex_);
+  departures_.clear();
 }
 
 }  // namespace orven::sim

@@ -1,23 +1,25 @@
 // Base of the simulated USB devices: takes 65-byte output reports from the host, reassembles commands from the
-// command report and its data reports, lets the device model answer, applies the fault plan and queues the
-// reply reports with the (virtual) time they become readable.
+// command report and its data reports, checks them against the command table, lets the device model answer,
+// applies the fault plan and queues the reply reports with the (virtual) time they become readable.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "link/clock.h"
-#include "link/frame.h"
+#include "sim/command_table.h"
 #include "sim/fault_plan.h"
+#include "sim/frame_report.h"
 
 namespace orven::sim {
 
 // What a device model answers to one command.
 struct Reply {
   bool send = true;                  // false: the command expects no reply
-  link::FrameReport report;          // marker, code and length are filled in by the base
+  FrameReport report;                // marker, code and length are filled in by the base
   std::vector<uint8_t> data;         // data block following the response report
   uint32_t delayMs = 0;              // the device's own processing time
 };
@@ -61,10 +63,20 @@ class SimDevice {
   // Every report the host wrote, payload only (64 bytes each), for checking report streams.
   std::vector<std::vector<uint8_t>> ReceivedReports() const;
   void RecordReports(bool on);
+  // Time from the host's command to the device's reply on every exchange, in the device's clock (a USB round
+  // trip takes about 2 ms); on top of the device's own processing time.
+  void SetLatency(uint32_t ms);
+  // What the host sent, or a device model answered, that departs from the command table (the first
+  // kMaxDepartures of them), in order.
+  static constexpr size_t kMaxDepartures = 64;
+  std::vector<std::string> Departures() const;
+  void ClearDepartures();
 
  protected:
   // Answers one complete command. Called with the device lock held.
-  virtual Reply OnCommand(const link::FrameReport& command, const std::vector<uint8_t>& data) = 0;
+  virtual Reply OnCommand(const FrameReport& command, const std::vector<uint8_t>& data) = 0;
+  // The command sets the device answers (CommandSet bits); commands of other sets are departures.
+  void SetCommandSets(uint8_t sets);
   // Lets a model leave the bus from inside OnCommand (lock already held).
   void LeaveBusLocked(uint32_t ms);
 
@@ -79,6 +91,7 @@ class SimDevice {
   void QueueReply(const Reply& reply, uint8_t code, const std::optional<Fault>& fault);
   void QueueReport(const uint8_t* payload64, uint64_t readyAt);
   bool PresentLocked() const;
+  void Depart(std::string what);
 
   Clock& clock_;
   const uint16_t vendorId_;
@@ -88,16 +101,20 @@ class SimDevice {
   uint64_t absentUntil_ = 0;
 
   // Command being assembled.
-  link::FrameReport pending_;
+  FrameReport pending_;
   bool havePending_ = false;
   std::vector<uint8_t> pendingData_;
   uint32_t pendingExpected_ = 0;
+  uint32_t nextSequence_ = 0;
 
   std::deque<Queued> output_;
   FaultPlan faults_;
   std::vector<uint8_t> commandLog_;
   bool recordReports_ = false;
   std::vector<std::vector<uint8_t>> received_;
+  uint32_t latencyMs_ = 0;
+  uint8_t commandSets_ = kBothSets;
+  std::vector<std::string> departures_;
 };
 
 }  // namespace orven::sim

@@ -47,6 +47,8 @@ class EndToEnd : public ::testing::Test {
     TestHostRefreshRegisters(&host);
   }
   void TearDown() override {
+    // Every command the driver sent is one the emulator's command set forms that way.
+    EXPECT_EQ(Device().Departures(), std::vector<std::string>{});
     if (HasFailure()) {
       for (const std::string& box : boxes) std::printf("box: %s\n", box.c_str());
       std::printf("output: %s\ncommands:", host.output);

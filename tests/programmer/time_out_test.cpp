@@ -71,7 +71,7 @@ class ShortBlockDevice final : public sim::ProgrammerDevice {
   explicit ShortBlockDevice(Clock& clock) : ProgrammerDevice(clock, sim::Qx410Model()) {}
 
  protected:
-  sim::Reply OnCommand(const link::FrameReport& command, const std::vector<uint8_t>& data) override {
+  sim::Reply OnCommand(const sim::FrameReport& command, const std::vector<uint8_t>& data) override {
     sim::Reply r = ProgrammerDevice::OnCommand(command, data);
     if (command.Code() == 36 && shortFrom_ <= command.Argument() && !r.data.empty()) r.data.pop_back();
     return r;

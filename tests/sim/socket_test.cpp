@@ -1,6 +1,9 @@
 // orven-sim serving the QX410 with its emulator side as a separate device process.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "link/command_codes.h"
 #include "link/frame.h"
 #include "link/hid.h"
@@ -11,6 +14,18 @@ namespace orven::testing {
 namespace {
 
 using namespace orven::cmd;
+
+// Runs orven-sim with arguments that make it stop at once; its exit status and what it printed.
+std::pair<int, std::string> RunToExit(const std::string& args) {
+  std::string output;
+  FILE* p = popen((BinDir() + "/orven-sim --listen /tmp/orven-unused.sock " + args + " 2>&1").c_str(), "r");
+  if (p == nullptr) return {-1, ""};
+  char buf[512];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) output.append(buf, n);
+  const int status = pclose(p);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
 
 TEST(EmulatorProcess, ServesTheEmulatorCommandsWithItsKnobs) {
   DeviceProcess device({"--model", "qx410", "--firmware-build", "563", "--no-pod"});
@@ -41,15 +56,35 @@ TEST(EmulatorProcess, ServesTheEmulatorCommandsWithItsKnobs) {
   EXPECT_EQ(response.Result(), 0u);
 }
 
+// --latency-ms holds every reply back: a host that waits less sees a time-out, and the reply comes after.
+TEST(EmulatorProcess, LatencyHoldsEachReplyBack) {
+  DeviceProcess device({"--latency-ms", "300"});
+  ASSERT_TRUE(device.Ok());
+  link::SocketBackend backend({device.Path()});
+  link::CHid hid(backend);
+  ASSERT_TRUE(hid.OpenDevice(link::kProductQx410));
+  link::CommandFrame frame(hid, link::FrameFlavour::kEmulator);
+
+  link::FrameReport command = link::FrameReport::Command(EC_STATUS);
+  ASSERT_TRUE(frame.SendCommand(command, nullptr, 0));
+  link::FrameReport response;
+  EXPECT_FALSE(frame.ReceiveResponse(response, nullptr, 0, EC_STATUS, 100));
+  EXPECT_EQ(frame.LastError(), link::FrameError::kNoResponse);
+  EXPECT_TRUE(frame.ReceiveResponse(response, nullptr, 0, EC_STATUS, 5000));
+}
+
+TEST(EmulatorProcess, RefusesABadLatency) {
+  for (const char* value : {"60001", "2ms", "-1"}) {
+    SCOPED_TRACE(value);
+    const auto [status, output] = RunToExit(std::string("--latency-ms ") + value);
+    EXPECT_EQ(status, 2) << output;
+    EXPECT_NE(output.find(std::string("bad number '") + value + "' for --latency-ms"), std::string::npos) << output;
+  }
+}
+
 TEST(EmulatorProcess, RefusesPodFlagsForTheOrvenf) {
-  std::string output;
-  FILE* p = popen((BinDir() + "/orven-sim --listen /tmp/orven-unused.sock --model orvenf --no-pod 2>&1").c_str(), "r");
-  ASSERT_NE(p, nullptr);
-  char buf[512];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) output.append(buf, n);
-  const int status = pclose(p);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << output;
+  const auto [status, output] = RunToExit("--model orvenf --no-pod");
+  EXPECT_EQ(status, 2) << output;
   EXPECT_NE(output.find("need --model qx410"), std::string::npos) << output;
 }
 

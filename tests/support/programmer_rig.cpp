@@ -1,5 +1,7 @@
 #include "tests/support/programmer_rig.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 namespace orven::testing {
@@ -38,7 +40,11 @@ ProgrammerRig::ProgrammerRig(sim::DeviceModel model)
   api.SetBuffers(Image(), Config());
 }
 
-ProgrammerRig::~ProgrammerRig() { api.WaitIdle(); }
+ProgrammerRig::~ProgrammerRig() {
+  api.WaitIdle();
+  // Every command the host sent is one the programmer's command set forms that way.
+  EXPECT_EQ(device->Departures(), std::vector<std::string>{});
+}
 
 bool ProgrammerRig::Connect() { return api.Connect(device->Identity().ModelWord()) != 0; }
 

@@ -25,7 +25,8 @@ void OnSignal(int) {
 
 int Usage(FILE* out, int status) {
   std::fprintf(out,
-               "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--serial HEX] [--trace FILE] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
+               "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--serial HEX] [--latency-ms N]\n"
+               "                 [--trace FILE] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
                "                 [--no-pod] [--breakpoints N] [--firmware-build N] [--crystal HZ]\n"
                "\n"
                "Serves one simulated ORVEN programmer on the Unix socket PATH until interrupted.\n"
@@ -35,12 +36,15 @@ int Usage(FILE* out, int status) {
                "  --model M       qx410 (default; product 0x5120) or orvenf (product 0x5121)\n"
                "  --loader        start in the firmware loader (as after an interrupted update)\n"
                "  --serial HEX    serial number, 8 hex digits as 'info' shows them (default 01AB007F)\n"
+               "  --latency-ms N  each reply comes N ms after its command (default 0; over USB about 2)\n"
                "  --trace FILE    on exit, write the code of every command received to FILE, one per line\n"
                "  --fault F       inject a fault for command CODE; KIND is noreply, wrongcode, wrongmarker,\n"
                "                  missingdata, shortdata, baddata, refuse (VALUE = status), leave (VALUE = ms,\n"
                "                  0 = for good) or slow (VALUE = ms); SKIP lets that many commands pass first;\n"
                "                  TIMES is a count or 'always' (default 1)\n"
                "  --help          this text\n"
+               "\n"
+               "Commands and replies that depart from the device's command table are reported on stderr at exit.\n"
                "\n"
                "QX410 only (its emulator side; the VELM5 pod runs at the crystal's real speed):\n"
                "  --no-pod            no pod attached: pod check, info and start get no reply\n"
@@ -70,6 +74,7 @@ int main(int argc, char** argv) {
   emulator.firmwareBuild = orven::sim::Qx410Model().identity.Build();
   bool emulatorFlags = false;
   std::string serial;
+  uint32_t latencyMs = 0;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") return Usage(stdout, 0);
@@ -98,6 +103,11 @@ int main(int argc, char** argv) {
       if (arg == "--firmware-build") emulator.firmwareBuild = number;
       if (arg == "--crystal") emulator.crystalHz = number;
       emulatorFlags = true;
+    } else if (arg == "--latency-ms") {
+      if (!ParseCount(value, &latencyMs) || latencyMs > 60000) {
+        std::fprintf(stderr, "orven-sim: bad number '%s' for %s (0 to 60000)\n", value.c_str(), arg.c_str());
+        return 2;
+      }
     } else if (arg == "--serial") {
       serial = value;
     } else if (arg == "--trace") {
@@ -136,6 +146,7 @@ int main(int argc, char** argv) {
     device->SetInLoader(loader);
   }
   for (const auto& [code, fault] : faults) device->SetFault(code, fault);
+  device->SetLatency(latencyMs);
   orven::app::InstallFactoryConfigs(*device);
   if (!serial.empty()) {
     unsigned b[4] = {};
@@ -156,6 +167,9 @@ int main(int argc, char** argv) {
   if (!server.Run()) {
     std::fprintf(stderr, "orven-sim: cannot listen on %s: %s\n", path.c_str(), std::strerror(errno));
     return 1;
+  }
+  for (const std::string& departure : device->Departures()) {
+    std::fprintf(stderr, "orven-sim: departs from the command table: %s\n", departure.c_str());
   }
   if (!trace.empty()) {
     // One line per command received, in order: what tests check to see what a host sent.

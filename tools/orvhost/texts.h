@@ -67,6 +67,7 @@ inline constexpr char kHelp[] =
     "    ORVEN_DEVICE=sim           the simulated emulator (as --simulate)\n"
     "    ORVEN_HID_SOCKET=PATH      a device process (orven-sim --listen PATH)\n"
     "    ORVEN_SIM_CRYSTAL=HZ       the simulated pod's crystal (default 11059200)\n"
+    "    ORVEN_SIM_LATENCY_MS=N     each exchange with the simulated emulator takes N ms (default 0)\n"
     "\n"
     "EXIT STATUS\n"
     "    0 every command succeeded; 1 a command failed (the rest were skipped); 2 usage error.\n"
