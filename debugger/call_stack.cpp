@@ -1,0 +1,83 @@
+#include "debugger/call_stack.h"
+
+#include "debugger/format_text.h"
+#include "debugger/texts.h"
+
+namespace orven::debugger {
+
+bool CallStack::FollowsCallTo(uint16_t returnAddress, uint32_t entry) {
+  for (uint16_t length : {uint16_t{3}, uint16_t{2}}) {
+    if (returnAddress < length) continue;
+    Instruction call;
+    if (!code_.Decode(static_cast<uint16_t>(returnAddress - length), call).ok) return false;
+    if (call.flow == Flow::kCall && call.length == length && call.target == entry) return true;
+  }
+  return false;
+}
+
+PortResult CallStack::Unwind(const RegisterSet& registers, std::vector<Frame>& out) {
+  out.clear();
+  Frame top;
+  top.pc = registers.pc;
+  top.position = PositionAt(info_, registers.pc);
+  out.push_back(top);
+
+  // Internal RAM from just above the stack start up to SP, in one read.
+  const uint32_t low = uint32_t{stackStart_.value_or(kResetSp)} + 1;
+  std::vector<uint8_t> stack;
+  if (registers.sp >= low) {
+    stack.resize(registers.sp - low + 1);
+    PortResult r = port_.Read(Space::kIdata, low, stack);
+    if (!r.ok) return r;
+  }
+  auto byteAt = [&](uint32_t address) { return stack[address - low]; };
+
+  uint32_t searchTop = registers.sp;  // highest stack byte the next search may use
+  while (out.size() < kMaxFrames) {
+    Frame& callee = out.back();
+    const debuginfo::Function* function = callee.position.function;
+    if (!callee.hasPc || !function || !function->begin || function->name == "main") break;
+    Frame caller;
+    caller.level = callee.level + 1;
+    caller.hasPc = false;
+    caller.verified = false;
+    for (uint32_t high = searchTop; high >= low + 1 && high <= registers.sp; --high) {
+      const auto address = static_cast<uint16_t>(byteAt(high) << 8 | byteAt(high - 1));
+      bool found = false;
+      if (function->isInterrupt) {
+        // The chip's own call into a handler leaves no instruction behind: any address in the program's code
+        // is a candidate, and the frame stays unverified.
+        found = info_ && info_->FunctionAt(address) != nullptr;
+      } else {
+        found = FollowsCallTo(address, *function->begin);
+        caller.verified = found;
+      }
+      if (found) {
+        caller.pc = address;
+        caller.hasPc = true;
+        callee.returnSlot = static_cast<int>(high);
+        searchTop = high - 2;
+        break;
+      }
+    }
+    if (caller.hasPc) caller.position = PositionAt(info_, static_cast<uint16_t>(caller.pc - 1));
+    out.push_back(caller);
+    if (!caller.hasPc || searchTop < low) break;
+  }
+  return PortResult::Ok();
+}
+
+std::string FormatFrame(const Frame& frame, const std::string& args) {
+  std::string out = "#" + std::to_string(frame.level) + "  ";
+  if (!frame.hasPc) return out + texts::kUnknownFunction + " ()";
+  const CodePosition& at = frame.position;
+  const bool showAddress = frame.level > 0 || !at.atLineStart;
+  if (showAddress) out += FormatText("0x%04x in ", frame.pc);
+  out += at.function ? at.function->name : texts::kUnknownFunction;
+  out += " (" + args + ")";
+  if (at.line) out += " at " + at.file + ":" + std::to_string(at.line->line);
+  if (!frame.verified) out += texts::kUnverifiedFrame;
+  return out;
+}
+
+}  // namespace orven::debugger
