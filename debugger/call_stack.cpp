@@ -60,7 +60,12 @@ PortResult CallStack::Unwind(const RegisterSet& registers, std::vector<Frame>& o
         break;
       }
     }
-    if (caller.hasPc) caller.position = PositionAt(info_, static_cast<uint16_t>(caller.pc - 1));
+    // After a call the return address may already be the next line's first byte: the call itself is at
+    // pc - 1. An interrupted frame's address is the instruction the chip comes back to.
+    if (caller.hasPc) {
+      caller.position =
+          PositionAt(info_, static_cast<uint16_t>(function->isInterrupt ? caller.pc : caller.pc - 1));
+    }
     out.push_back(caller);
     if (!caller.hasPc || searchTop < low) break;
   }

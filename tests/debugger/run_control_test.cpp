@@ -237,6 +237,13 @@ TEST_F(RunControlTest, InterruptDuringAStep) {
     uint8_t after = 0;
     target_->Read(Space::kData, program_.At("_ticks"), std::span(&after, 1));
     EXPECT_EQ(after, c.breakInHandler ? ticks : ticks + 1);
+    if (c.breakInHandler) {
+      // The chip's call into the handler follows no call instruction: the frame below is shown, unverified.
+      const std::string bt = engine_->Backtrace();
+      EXPECT_EQ(bt.rfind("#0  timer0_isr () at " + At("ticks++;") + "\n#1  0x", 0), 0u) << bt;
+      EXPECT_NE(bt.find(" in main () at debuggee.c:"), std::string::npos) << bt;
+      EXPECT_EQ(bt.substr(bt.size() - 14), " (unverified)\n") << bt;
+    }
   }
 }
 
