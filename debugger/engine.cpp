@@ -29,6 +29,43 @@ uint32_t Engine::Break(std::string_view location, bool temporary, std::string& m
   return number;
 }
 
+std::string Engine::Disarm() {
+  PortResult r = control_.SyncBreakpoints();
+  return r.ok ? std::string() : r.reason + "\n";
+}
+
+std::string Engine::Delete(std::optional<uint32_t> number) {
+  if (!number) {
+    breakpoints_.DeleteAll();
+  } else if (!breakpoints_.Delete(*number)) {
+    return FormatText(texts::kNoBreakpointNumber, *number) + "\n";
+  }
+  return Disarm();
+}
+
+std::string Engine::Enable(std::optional<uint32_t> number, bool enabled) {
+  if (!number) {
+    breakpoints_.EnableAll(enabled);
+  } else if (!breakpoints_.Enable(*number, enabled)) {
+    return FormatText(texts::kNoBreakpointNumber, *number) + "\n";
+  }
+  // Enabling arms at the next run, where the emulator's limit is checked; disabling frees the comparator now.
+  return enabled ? std::string() : Disarm();
+}
+
+std::string Engine::Condition(uint32_t number, std::string expression) {
+  const bool none = expression.empty();
+  if (!breakpoints_.SetCondition(number, std::move(expression))) {
+    return FormatText(texts::kNoBreakpointNumber, number) + "\n";
+  }
+  return none ? FormatText(texts::kNowUnconditional, number) + "\n" : std::string();
+}
+
+std::string Engine::Ignore(uint32_t number, uint32_t count) {
+  if (!breakpoints_.SetIgnoreCount(number, count)) return FormatText(texts::kNoBreakpointNumber, number) + "\n";
+  return (count == 0 ? FormatText(texts::kWillStop, number) : FormatText(texts::kWillIgnore, count, number)) + "\n";
+}
+
 std::string Engine::SourceLine(const CodePosition& at) {
   if (!at.line) return {};
   const std::optional<std::string> text = sources_.Line(at.file, at.line->line);

@@ -40,6 +40,13 @@ class Engine {
   // is gdb's "Breakpoint 1 at 0x104: file prog.c, line 86."
   uint32_t Break(std::string_view location, bool temporary, std::string& message);
 
+  // `delete`, `disable`, `enable` (all breakpoints without a number), `condition N [EXPR]` and `ignore N COUNT`:
+  // gdb's message, empty when gdb prints none. A breakpoint deleted or disabled leaves the emulator at once.
+  std::string Delete(std::optional<uint32_t> number);
+  std::string Enable(std::optional<uint32_t> number, bool enabled);
+  std::string Condition(uint32_t number, std::string expression);
+  std::string Ignore(uint32_t number, uint32_t count);
+
   // The run commands; each returns what is printed once the program stopped.
   std::string Continue() { return Report(control_.Continue()); }
   std::string Step() { return Report(control_.Step()); }
@@ -62,6 +69,8 @@ class Engine {
 
  private:
   std::string Report(const StopEvent& stop);
+  // Takes what is no longer wanted out of the emulator; the error text when the target refused.
+  std::string Disarm();
   // "stopped C:0104 in main () at prog.c:86\n86\t...\n" for the code position.
   std::string Where(uint16_t pc, const CodePosition& at);
   std::string SourceLine(const CodePosition& at);

@@ -29,6 +29,13 @@ void RunControl::RequestStop() {
   port_.Interrupt();
 }
 
+PortResult RunControl::SyncBreakpoints() {
+  const std::set<uint16_t> wanted = breakpoints_.EnabledAddresses();
+  // More than fit are refused at the next run; until then only what is no longer wanted leaves.
+  if (wanted.size() > armed_.Limit()) return PortResult::Ok();
+  return armed_.Sync(wanted);
+}
+
 void RunControl::Begin() {
   stepped_ = 0;
   stopRequested_ = false;
@@ -58,7 +65,7 @@ RunControl::MaybeStop RunControl::AtBreakpoint() {
   if (!hit.stop) return std::nullopt;
   if (hit.temporary) {
     // Its comparator is freed now, not at the next run, so the emulator holds only the user's breakpoints.
-    PortResult r = armed_.Sync(breakpoints_.EnabledAddresses());
+    PortResult r = SyncBreakpoints();
     if (!r.ok) return Fail(r);
   }
   StopEvent e = Make(StopEvent::Reason::kBreakpoint, hit.error);

@@ -61,6 +61,9 @@ class RunControl {
   // Runs until `frame` returns to its caller (the frame must have a return slot).
   StopEvent Finish(const Frame& frame);
 
+  // Arms the enabled breakpoints and nothing else (the next run would; this frees comparators at once).
+  PortResult SyncBreakpoints();
+
   CodeCache& Code() { return code_; }
   const ArmedBreakpoints& Armed() const { return armed_; }
   // The registers read at the last stop.

@@ -118,6 +118,31 @@ TEST_F(RunControlTest, StepCommands) {
   }
 }
 
+TEST_F(RunControlTest, BreakpointCommands) {
+  const uint32_t a = Break("level3");
+  const uint32_t b = Break("level2");
+  EXPECT_EQ(engine_->Ignore(a, 2), "Will ignore next 2 crossings of breakpoint 1.\n");
+  EXPECT_EQ(engine_->Ignore(a, 0), "Will stop next time breakpoint 1 is reached.\n");
+  EXPECT_EQ(engine_->Condition(a, ""), "Breakpoint 1 now unconditional.\n");
+  EXPECT_EQ(engine_->Condition(9, "x"), "No breakpoint number 9.\n");
+  EXPECT_EQ(engine_->Delete(9), "No breakpoint number 9.\n");
+  EXPECT_NE(engine_->Continue().find("Breakpoint 2\n"), std::string::npos);
+  EXPECT_EQ(target_->Armed(), (std::set<uint16_t>{AddressOf("int y = x * 3;"), AddressOf("int r = level3(x + 1);")}));
+  // Disabled or deleted, a breakpoint leaves the emulator at once, not at the next run.
+  EXPECT_EQ(engine_->Enable(b, false), "");
+  EXPECT_EQ(target_->Armed(), (std::set<uint16_t>{AddressOf("int y = x * 3;")}));
+  EXPECT_EQ(engine_->Delete(std::nullopt), "");
+  EXPECT_TRUE(target_->Armed().empty());
+}
+
+TEST_F(RunControlTest, WithoutLineInformationAStepIsOneInstruction) {
+  // From reset the PC is in the startup code, which has no lines: step and next go one instruction.
+  const uint16_t startup = static_cast<uint16_t>(program_.code[1] << 8 | program_.code[2]);  // ljmp at 0
+  EXPECT_EQ(engine_->Step(), FormatText("stopped C:%04X\n", startup));
+  EXPECT_EQ(engine_->Next().rfind("stopped C:", 0), 0u);
+  EXPECT_NE(core_->Pc(), startup);
+}
+
 TEST_F(RunControlTest, StopReportAndFinishTexts) {
   Break("level3");
   const uint16_t body = AddressOf("int y = x * 3;");
@@ -127,6 +152,14 @@ TEST_F(RunControlTest, StopReportAndFinishTexts) {
   EXPECT_EQ(finish.rfind("Run till exit from #0  level3 () at " + At("int y = x * 3;") + "\nstopped C:", 0), 0u)
       << finish;
   EXPECT_NE(finish.find("\t  int r = level3(x + 1);\n"), std::string::npos) << finish;
+
+  // Without the source file the stop names the place only.
+  SetUp();
+  Engine bare(*target_, &*load_.info);
+  std::string message;
+  bare.Break("level3", false, message);
+  EXPECT_EQ(bare.Continue(), FormatText("Breakpoint 1\nstopped C:%04X in level3 () at %s\n", body,
+                                        At("int y = x * 3;").c_str()));
 }
 
 TEST_F(RunControlTest, BacktraceAtTheDeepestPointAndInTheRecursion) {
@@ -192,6 +225,8 @@ TEST_F(RunControlTest, FrameSelection) {
   EXPECT_EQ(out.rfind("Run till exit from #1  0x", 0), 0u) << out;
   EXPECT_NE(out.find(" in level1 () at "), std::string::npos) << out;
   EXPECT_EQ(engine_->SelectFrame(3), "No frame at level 3.\n");  // main's caller is not a frame
+  EXPECT_NE(engine_->SelectFrame(1).find(" in main () at "), std::string::npos);
+  EXPECT_EQ(engine_->Finish(), "\"finish\" not meaningful in the outermost frame.\n");
 }
 
 TEST_F(RunControlTest, NextOverARecursiveCallStaysInItsFrame) {
