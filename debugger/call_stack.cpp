@@ -15,6 +15,22 @@ bool CallStack::FollowsCallTo(uint16_t returnAddress, uint32_t entry) {
   return false;
 }
 
+std::optional<uint8_t> CallStack::StartupSp() {
+  constexpr uint8_t kLjmp = 0x02, kMovDirectData = 0x75, kSpAddress = 0x81;
+  uint8_t reset[3] = {};
+  for (uint16_t i = 0; i < 3; ++i) {
+    if (!code_.Byte(i, reset[i]).ok) return std::nullopt;
+  }
+  if (reset[0] != kLjmp) return std::nullopt;
+  const auto startup = static_cast<uint16_t>(reset[1] << 8 | reset[2]);
+  uint8_t mov[3] = {};
+  for (uint16_t i = 0; i < 3; ++i) {
+    if (!code_.Byte(static_cast<uint16_t>(startup + i), mov[i]).ok) return std::nullopt;
+  }
+  if (mov[0] != kMovDirectData || mov[1] != kSpAddress) return std::nullopt;
+  return mov[2];
+}
+
 PortResult CallStack::Unwind(const RegisterSet& registers, std::vector<Frame>& out) {
   out.clear();
   Frame top;
@@ -23,6 +39,7 @@ PortResult CallStack::Unwind(const RegisterSet& registers, std::vector<Frame>& o
   out.push_back(top);
 
   // Internal RAM from just above the stack start up to SP, in one read.
+  if (!stackStart_) stackStart_ = StartupSp();
   const uint32_t low = uint32_t{stackStart_.value_or(kResetSp)} + 1;
   std::vector<uint8_t> stack;
   if (registers.sp >= low) {

@@ -39,8 +39,12 @@ class CallStack {
   CallStack(TargetPort& port, CodeCache& code, const debuginfo::DebugInfo* info)
       : port_(port), code_(code), info_(info) {}
 
-  // The SP the startup code sets before main (SDCC: the start of its stack segment minus one).
+  // The SP the startup code sets before main (SDCC: the start of its stack segment minus one). Without it the
+  // startup code is read: SDCC's reset vector jumps to code that sets SP first ("mov sp,#data").
   void SetStackStart(std::optional<uint8_t> sp) { stackStart_ = sp; }
+
+  // The SP the startup code sets, when it sets one the way SDCC's does; nullopt otherwise.
+  std::optional<uint8_t> StartupSp();
 
   // Frames innermost first. One request for the stack bytes, plus code pages the cache does not hold yet.
   PortResult Unwind(const RegisterSet& registers, std::vector<Frame>& out);

@@ -37,7 +37,6 @@ class DebuggeeFixture : public ::testing::Test {
     engine_ = std::make_unique<Engine>(*target_, &*load_.info);
     const std::string path = ORVEN_DEBUGGEE_SOURCE;
     engine_->Sources().AddDirectory(path.substr(0, path.find_last_of('/')));
-    engine_->SetStackStart(static_cast<uint8_t>(program_.At("__start__stack") - 1));
   }
 
   // The 1-based line of the source that holds `text`.

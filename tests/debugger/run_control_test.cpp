@@ -208,6 +208,9 @@ TEST_F(RunControlTest, BacktraceAtTheDeepestPointAndInTheRecursion) {
       expected += FormatText("#%zu  0x%04x in ", level, pc) + at;
     }
     EXPECT_EQ(bt, expected);
+    // The stack start read from the startup code is the one the linker map gives.
+    CallStack stack(*target_, engine_->Control().Code(), &*load_.info);
+    EXPECT_EQ(stack.StartupSp(), program_.At("__start__stack") - 1);
   }
 }
 
