@@ -67,6 +67,12 @@ class Engine {
 
   const StopEvent& LastStop() const { return last_; }
 
+  // After a load into code memory or a reset: forgets the code read and the frames of the last stop.
+  void ProgramChanged() {
+    control_.Code().Invalidate();
+    framesValid_ = false;
+  }
+
  private:
   std::string Report(const StopEvent& stop);
   // Takes what is no longer wanted out of the emulator; the error text when the target refused.
