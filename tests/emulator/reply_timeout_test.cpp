@@ -204,7 +204,10 @@ TEST_F(EmuReplyTimeouts, EveryReplyIsWaitedForExactlyItsTimeOut) {
     if (!c.script) {  // operations that share another case's script
       const uint8_t from = c.code == EC_CHIP_ERASE ? EC_CHIP_INIT : EC_POD_CHECK;
       for (const TimeoutCase& o : cases) {
-        if (o.code == from) c.script = o.script, c.run = o.run;
+        if (o.code == from) {
+          c.script = o.script;
+          c.run = o.run;
+        }
       }
     }
     const CommandRule* rule = FindCommandRule(c.code);
@@ -214,6 +217,7 @@ TEST_F(EmuReplyTimeouts, EveryReplyIsWaitedForExactlyItsTimeOut) {
     for (const uint32_t delay : {timeout, timeout + 1}) {
       SCOPED_TRACE(std::string(c.name) + ", reply after " + std::to_string(delay) + " ms");
       emu.Disconnect();
+      Forget();
       device->input.clear();
       flags.e = 1;
       flags.fatal = false;
