@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver-ui/texts.h"
+#include "tests/driver_ui/expected_chips.h"
 
 namespace orven::driverui {
 namespace {
@@ -79,6 +80,30 @@ TEST(SetupDlg, ModelListHoldsTheVendorsChipsInTableOrder) {
   EXPECT_EQ(dlg.ModelNames().size(), 10u);
   EXPECT_EQ(dlg.ModelNames()[9], "AT89S8252 [ISP]");
   EXPECT_EQ(dlg.ModelSelection(), 0);
+}
+
+// Each vendor's model list holds exactly that vendor's names of the independently typed chip list, in its
+// order, whether the dialog opens on the vendor or the user picks it; all 25 names appear once.
+TEST(SetupDlg, EveryVendorListsAllItsModels) {
+  size_t listed = 0;
+  for (int32_t vendor = 0; vendor < 4; ++vendor) {
+    SCOPED_TRACE(testing::kExpectedVendors[static_cast<size_t>(vendor)]);
+    std::vector<std::string> expected;
+    for (const testing::ExpectedChip& chip : testing::kExpectedChips) {
+      if (chip.vendor == vendor) expected.push_back(chip.name);
+    }
+    SetupOptions options{0, 0, vendor, 0};
+    CSetupDlg opened(options, std::nullopt);
+    opened.OnInitDialog();
+    EXPECT_EQ(opened.ModelNames(), expected);
+    SetupOptions other{0, 0, (vendor + 1) % 4, 0};
+    CSetupDlg picked(other, std::nullopt);
+    picked.OnInitDialog();
+    picked.OnVendorChanged(vendor);
+    EXPECT_EQ(picked.ModelNames(), expected);
+    listed += expected.size();
+  }
+  EXPECT_EQ(listed, 25u);
 }
 
 TEST(SetupDlg, PodBoxSwitchesTheChipListsAtOnce) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/driver_ui/expected_chips.h"
+
 namespace orven::emulator {
 namespace {
 
@@ -44,6 +46,30 @@ TEST(TargetChipTable, EntriesByteForByte) {
                                                        0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                                        0x00, 0x00, 0x01, 0x00,
                                                        0, 0, 0, 0, 0, 0x00, 0x01, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+// Every entry, built byte by byte from the independently typed list: name padded with NULs to 32 bytes, the
+// vendor word, then the parameter block (algorithm, 0, signature, capacity, zeros, bytes 15 and 16, zeros).
+TEST(TargetChipTable, AllEntriesByteForByte) {
+  for (size_t i = 0; i < testing::kExpectedChips.size(); ++i) {
+    const testing::ExpectedChip& chip = testing::kExpectedChips[i];
+    SCOPED_TRACE(std::to_string(i) + " " + chip.name);
+    std::vector<uint8_t> bytes(58, 0);
+    std::memcpy(bytes.data(), chip.name, std::strlen(chip.name));
+    bytes[32] = static_cast<uint8_t>(chip.vendor);
+    bytes[33] = static_cast<uint8_t>(chip.vendor >> 8);
+    uint8_t* block = bytes.data() + 34;
+    block[0] = chip.algorithm;
+    std::memcpy(block + 2, chip.signature.data(), 4);
+    for (int b = 0; b < 4; ++b) block[6 + b] = static_cast<uint8_t>(chip.capacity >> (8 * b));
+    block[15] = chip.byte15;
+    block[16] = chip.byte16;
+    EXPECT_EQ(EntryBytes(i), bytes);
+  }
+  EXPECT_EQ(TargetChipTable.size(), testing::kExpectedChips.size());
+  for (size_t v = 0; v < testing::kExpectedVendors.size(); ++v) {
+    EXPECT_EQ(ChipVendorNames[v], std::string(testing::kExpectedVendors[v]));
+  }
 }
 
 TEST(TargetChipTable, AccessorsReadTheLayout) {

@@ -109,6 +109,13 @@ TEST_F(EmuCommands, EveryCodeGoesOutByteForByte) {
          t.Reply(EC_STATUS, 0, 0);
        },
        [](CIceUsb& e) { return e.Go(0x1FF00); }, CommandReport(EC_GO, kRead, 0xFF00, 0, {1}), {}},
+      // After a download to the pod: the application is reset first (length field 1), without the feature byte.
+      {"reset and run", [](ScriptedEmu& t) {
+         t.flags.f = 0x10;
+         t.Reply(EC_GO);
+       },
+       [](CIceUsb& e) { return e.PrepareDownload() && e.ResetAndRun(); },
+       CommandReport(EC_GO, kRead, 0xFFFF, 1, {0}), {}},
   };
   for (const CommandCase& c : cases) {
     SCOPED_TRACE(c.name);

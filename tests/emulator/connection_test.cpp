@@ -74,6 +74,114 @@ TEST_F(EmuConnection, InvalidFirmwareDeclinedGoesOn) {
   EXPECT_EQ(prompter.Boxes(), (std::vector<Box>{{'Q', texts::kCaption, texts::kFirmwareInvalid}}));
 }
 
+TEST_F(EmuConnection, InvalidFirmwareAcceptedIsUpgraded) {
+  prompter.answers = {true};
+  ReplyIdentity(0);
+  ReplyUpgrade(false);
+  ASSERT_TRUE(emu.Connect());
+  EXPECT_EQ(SentCodes(), UpgradeCodes(false));
+  EXPECT_EQ(prompter.Boxes(), (std::vector<Box>{{'Q', texts::kCaption, texts::kFirmwareInvalid}}));
+  IdentificationBlock id;
+  ASSERT_TRUE(emu.GetIdentification(&id));
+  EXPECT_EQ(id.Build(), 563u);
+}
+
+// The emulator leaves the bus after entering its loader or after the restart, and answers again only at the
+// n-th attempt to open it. Entering the loader: 600 ms, close, 2000 ms, then up to 10 tries 1000 ms apart. The
+// restart: 500 ms, close, 1000 + 1000 ms, then up to 10 tries each 500 ms after the last, and one more open.
+TEST_F(EmuConnection, UpgradeReopenPollingTriesAndWaits) {
+  struct Case {
+    const char* name;
+    uint8_t leavesAfter;
+    int backAtTry;  // 0: never
+    bool connected;
+    int opens;      // every attempt to open the device during Connect
+    uint64_t ms;
+  };
+  const Case cases[] = {
+      {"loader, back at once", EC_ENTER_LOADER, 1, true, 4, 5600},
+      {"loader, back at the 10th try", EC_ENTER_LOADER, 10, true, 13, 5600 + 9 * 1000},
+      {"loader, never back", EC_ENTER_LOADER, 0, false, 11, 2600 + 10 * 1000},
+      {"restart, back at once", EC_RESTART, 1, true, 4, 5600},
+      {"restart, back at the 10th try", EC_RESTART, 10, true, 13, 5100 + 10 * 500},
+      {"restart, never back", EC_RESTART, 0, false, 12, 5100 + 10 * 500},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    backend.devices = {device};
+    device->input.clear();
+    Forget();
+    host.bars.clear();
+    bool away = false;
+    int tries = 0;
+    int opens = 0;
+    clock.onSleep = [&](uint32_t) {
+      if (!away && tries == 0 && !device->output.empty() && device->output.back()[2] == c.leavesAfter) {
+        away = true;
+        backend.devices.clear();
+      }
+    };
+    backend.onEnumerate = [&] {
+      ++opens;
+      if (away && ++tries == c.backAtTry) {
+        away = false;
+        backend.devices = {device};
+      }
+    };
+    ReplyIdentity(100);
+    ReplyUpgrade(false);
+    const uint64_t t0 = clock.NowMs();
+    EXPECT_EQ(emu.Connect(), c.connected);
+    EXPECT_EQ(opens, c.opens);
+    EXPECT_EQ(clock.NowMs() - t0, c.ms);
+    EXPECT_EQ(SentCodes().back(), c.connected ? uint8_t{EC_IDENTIFY} : c.leavesAfter);
+    EXPECT_EQ(host.bars.back().job, 2);
+    clock.onSleep = nullptr;
+    backend.onEnumerate = nullptr;
+  }
+}
+
+// Each reply of the upgrade must come with status 0; the first that does not (or does not come) ends the
+// upgrade there, quietly, with the bar removed.
+TEST_F(EmuConnection, UpgradeStopsAtTheFirstFailedStatusCheck) {
+  struct Case {
+    const char* name;
+    uint8_t code;
+    int occurrence;  // which reply of that code fails
+    uint8_t status;  // 0: no reply at all
+  };
+  const Case cases[] = {
+      {"state query refused", EC_STATUS, 1, 1},      {"state query lost", EC_STATUS, 1, 0},
+      {"begin refused", EC_FW_BEGIN, 1, 2},          {"begin lost", EC_FW_BEGIN, 1, 0},
+      {"first chunk refused", EC_FW_DATA, 1, 1},     {"third chunk refused", EC_FW_DATA, 3, 0x80},
+      {"second chunk lost", EC_FW_DATA, 2, 0},       {"end refused", EC_FW_END, 1, 1},
+      {"end lost", EC_FW_END, 1, 0},
+  };
+  const Bytes image(3000, 0x3C);  // three chunks: 1024, 1024 and 952 bytes
+  const Codes sequence = {EC_STATUS, EC_FW_BEGIN, EC_FW_DATA, EC_FW_DATA, EC_FW_DATA, EC_FW_END};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open();
+    host.bars.clear();
+    Codes expected;
+    int seen = 0;
+    for (uint8_t code : sequence) {
+      expected.push_back(code);
+      const bool failing = code == c.code && ++seen == c.occurrence;
+      const uint8_t status = failing ? c.status : 0;
+      if (failing && status == 0) break;
+      Reply(code, status, code == EC_STATUS ? 0x8000 : 0);  // already in the loader
+      if (failing) break;
+    }
+    EXPECT_FALSE(emu.UpgradeFirmware(image.data(), static_cast<uint32_t>(image.size())));
+    EXPECT_EQ(SentCodes(), expected);
+    EXPECT_EQ(host.bars.back().job, 2);
+    EXPECT_TRUE(prompter.Boxes().empty());
+    EXPECT_FALSE(flags.fatal.load());
+    EXPECT_TRUE(device->input.empty());
+  }
+}
+
 TEST_F(EmuConnection, OldFirmwareIsUpgradedInVirtualTime) {
   for (bool inLoader : {false, true}) {
     SCOPED_TRACE(inLoader ? "already in the loader" : "from the application");

@@ -1,5 +1,7 @@
 // Go, Stop and ForceStop over the scripted device: the stop feature byte, the stop-vector question, the
 // polling in virtual time and the forced-reset questions.
+#include <algorithm>
+
 #include "emulator/texts.h"
 #include "link/command_codes.h"
 #include "tests/emulator/scripted_emu.h"
@@ -85,9 +87,13 @@ TEST_F(EmuRunControl, StopAndTheForcedResetQuestions) {
     Codes codes;
     const char* question;  // null: no box
     bool result;
+    int pollStatus = 0;  // status byte of that poll; -1: no reply
   };
   const std::vector<StopCase> cases = {
       {"halts within 200 ms", 1, 0x00, false, {EC_STOP_REQUEST, EC_STATUS}, nullptr, true},
+      // A poll that fails is not a running target: the stop counts as done, nothing is forced.
+      {"poll lost", 1, 0x10, true, {EC_STOP_REQUEST, EC_STATUS}, nullptr, true, -1},
+      {"poll refused", 1, 0x10, true, {EC_STOP_REQUEST, EC_STATUS}, nullptr, true, 1},
       {"keeps running, No", 1, 0x10, false, {EC_STOP_REQUEST, EC_STATUS}, texts::kStopFailed, false},
       {"keeps running, Yes", 1, 0x10, true, {EC_STOP_REQUEST, EC_STATUS, EC_FORCE_STOP}, texts::kStopFailed, true},
       {"feature off, No", 0, 0, false, {}, texts::kStopUnavailable, false},
@@ -99,8 +105,8 @@ TEST_F(EmuRunControl, StopAndTheForcedResetQuestions) {
     device->input.clear();
     flags.e = c.e;
     prompter.answers = {c.answer};
-    if (c.e != 0) Reply(EC_STATUS, 0, c.statusAfterRequest);
-    Reply(EC_FORCE_STOP);
+    if (c.e != 0 && c.pollStatus >= 0) Reply(EC_STATUS, static_cast<uint8_t>(c.pollStatus), c.statusAfterRequest);
+    if (std::find(c.codes.begin(), c.codes.end(), EC_FORCE_STOP) != c.codes.end()) Reply(EC_FORCE_STOP);
     EXPECT_EQ(emu.Stop(), c.result);
     EXPECT_EQ(SentCodes(), c.codes);
     std::vector<Box> boxes;

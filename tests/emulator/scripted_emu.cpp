@@ -24,7 +24,9 @@ IdentificationBlock Identity(uint32_t build, uint16_t model) {
 }
 
 void ScriptedEmu::Reply(uint8_t code, uint8_t status, uint32_t result, const Bytes& data) {
-  device->input.push_back(Response(code, status, static_cast<uint32_t>(data.size()), result));
+  const auto delay = replyDelayMs.find(code);
+  device->input.push_back({Response(code, status, static_cast<uint32_t>(data.size()), result),
+                           delay == replyDelayMs.end() ? 0u : delay->second});
   for (Bytes& r : DataReports(data)) device->input.push_back(std::move(r));
 }
 

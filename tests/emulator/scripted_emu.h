@@ -1,13 +1,16 @@
 // A CIceUsb over the scripted backend: tests queue the emulator's exact replies and read back every report
-// the driver wrote, decoded into commands with their payloads.
+// the driver wrote, decoded into commands with their payloads. Every command is checked against the emulator's
+// command rules as it goes out; a test fails at its end when one broke a rule.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "emulator/ice_usb.h"
 #include "link/identification_block.h"
+#include "tests/emulator/command_rules.h"
 #include "tests/emulator/emulator_rig.h"
 #include "tests/support/scripted_backend.h"
 
@@ -28,7 +31,10 @@ IdentificationBlock Identity(uint32_t build, uint16_t model = kModelQx410);
 
 class ScriptedEmu : public ::testing::Test {
  public:
-  // Queues a response report and, for data, its data reports.
+  ScriptedEmu() { rules.Attach(*device); }
+  void TearDown() override { EXPECT_EQ(rules.Violations(), std::vector<std::string>{}); }
+
+  // Queues a response report and, for data, its data reports. The response arrives after replyDelayMs[code].
   void Reply(uint8_t code, uint8_t status = 0, uint32_t result = 0, const Bytes& data = {});
   void ReplyIdentity(uint32_t build, uint16_t model = kModelQx410);
   // Connects to an emulator with current firmware and the pod deferred, then forgets the traffic.
@@ -42,6 +48,8 @@ class ScriptedEmu : public ::testing::Test {
 
   ScriptedBackend backend;
   std::shared_ptr<ScriptedDevice> device = backend.Add(0x1A7C, 0x5120);
+  CommandRuleChecker rules;
+  std::map<uint8_t, uint32_t> replyDelayMs;  // by command code; 0 when absent
   HookClock clock;
   RecordingHost host;
   ScriptedPrompter prompter;

@@ -27,16 +27,20 @@ class ScriptedHandle final : public link::HidHandle {
     if (d_->gone) return link::TransferResult::kError;
     if (length != 65 || report[0] != 0) return link::TransferResult::kError;
     d_->output.emplace_back(report + 1, report + 65);
+    if (d_->onWrite) d_->onWrite(d_->output.back());
     return link::TransferResult::kOk;
   }
 
-  link::TransferResult Read(uint8_t* report, size_t length, uint32_t, size_t* got) override {
+  link::TransferResult Read(uint8_t* report, size_t length, uint32_t timeoutMs, size_t* got) override {
     *got = 0;
     ++d_->reads;
+    if (d_->onRead) d_->onRead(timeoutMs);
     if (d_->gone) return link::TransferResult::kError;
     if (d_->input.empty()) return link::TransferResult::kTimeout;
-    Bytes payload = d_->input.front();
+    Bytes payload = std::move(d_->input.front().payload);
+    const bool late = d_->input.front().delayMs > timeoutMs;
     d_->input.pop_front();
+    if (late) return link::TransferResult::kTimeout;
     payload.resize(64, 0);
     std::memset(report, 0, length);
     report[0] = 0;
@@ -65,6 +69,7 @@ std::shared_ptr<ScriptedDevice> ScriptedBackend::Add(uint16_t vendorId, uint16_t
 }
 
 std::vector<link::HidDeviceInfo> ScriptedBackend::Enumerate() {
+  if (onEnumerate) onEnumerate();
   std::vector<link::HidDeviceInfo> out;
   for (size_t i = 0; i < devices.size(); ++i) {
     out.push_back({devices[i]->vendorId, devices[i]->productId, std::to_string(i)});

@@ -200,10 +200,39 @@ static void PrintCombo(HWND dialog, int id, const char* what) {
   printf("\n");
 }
 
+/* One line per control of the dialog, in its order: identifier, window class and text. */
+static BOOL CALLBACK PrintControl(HWND control, LPARAM unused) {
+  char cls[32];
+  wchar_t text[256];
+  (void)unused;
+  if (!GetClassNameA(control, cls, sizeof cls)) cls[0] = 0;
+  if (!GetWindowTextW(control, text, 256)) text[0] = 0;
+  printf("  control %d %s ", (int)(short)GetDlgCtrlID(control), cls);
+  if (text[0] == 0xFFFF) { /* a picture: the text names its bitmap resource */
+    printf("bitmap %d\n", (int)text[1]);
+    return TRUE;
+  }
+  printf("\"");
+  PrintUtf8(text);
+  printf("\"\n");
+  return TRUE;
+}
+
+/* Collects the identifiers of the disabled controls (group boxes and pictures have none of their own). */
+static BOOL CALLBACK ListDisabled(HWND control, LPARAM list) {
+  char* out = (char*)list;
+  int id = (short)GetDlgCtrlID(control);
+  if (!IsWindowEnabled(control) && id > 0 && strlen(out) < 200) sprintf(out + strlen(out), " %d", id);
+  return TRUE;
+}
+
 static void PrintDialog(HWND dialog) {
   wchar_t text[512];
+  char disabled[256] = "";
   printf("  pause box %s, pod box %s\n", IsDlgButtonChecked(dialog, 5002) ? "checked" : "clear",
          IsDlgButtonChecked(dialog, 5007) ? "checked" : "clear");
+  EnumChildWindows(dialog, ListDisabled, (LPARAM)disabled);
+  printf("  disabled controls:%s\n", disabled[0] ? disabled : " none");
   PrintCombo(dialog, 5015, "vendors");
   PrintCombo(dialog, 5000, "models");
   GetDlgItemTextW(dialog, 5026, text, 512);
@@ -225,6 +254,7 @@ static void WorkSetupDialog(HWND dialog) {
          GetWindow(dialog, GW_OWNER) == mainWindow ? "main window" : "desktop");
   PrintUtf8(note);
   printf("\n");
+  EnumChildWindows(dialog, PrintControl, 0);
   PrintDialog(dialog);
   Sleep(dialogHoldMs);
   SendDlgItemMessageW(dialog, 5015, CB_SETCURSEL, 2, 0);
