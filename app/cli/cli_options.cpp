@@ -1,0 +1,182 @@
+#include "app/cli/cli_options.h"
+
+#include <strings.h>
+
+namespace orven::app {
+namespace {
+
+struct CommandEntry {
+  const char* name;
+  CliCommand command;
+  unsigned mask;
+  bool file;
+};
+
+// The masks are those of the window's buttons: "自动下载" 0x03, "擦除" 0x01, "查空" 0x04, "写入" 0x02,
+// "读取" 0x08, "校验" 0x10, "写入配置" 0x20, "读取配置" 0x40.
+constexpr CommandEntry kCommands[] = {
+    {"info", CliCommand::kInfo, 0, false},          {"chips", CliCommand::kChips, 0, false},
+    {"list", CliCommand::kList, 0, false},
+    {"auto", CliCommand::kAuto, 0x03, true},        {"erase", CliCommand::kErase, 0x01, false},
+    {"blank", CliCommand::kBlank, 0x04, false},     {"program", CliCommand::kProgram, 0x02, true},
+    {"read", CliCommand::kRead, 0x08, true},        {"verify", CliCommand::kVerify, 0x10, true},
+    {"fuse-write", CliCommand::kFuseWrite, 0x20, false}, {"fuse-read", CliCommand::kFuseRead, 0x40, false},
+    {"upgrade", CliCommand::kUpgrade, 0, false},
+};
+
+const CommandEntry* Find(CliCommand command) {
+  for (const CommandEntry& c : kCommands) {
+    if (c.command == command) return &c;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+unsigned OperationMaskOf(CliCommand command) { return Find(command)->mask; }
+
+bool TakesFile(CliCommand command) { return Find(command)->file; }
+
+const char* CommandName(CliCommand command) { return Find(command)->name; }
+
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, std::string* error) {
+  *options = CliOptions{};
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= args.size()) {
+        *error = arg + " needs a value";
+        return false;
+      }
+      *out = args[++i];
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      options->help = true;
+    } else if (arg == "--simulate") {
+      options->simulate = true;
+    } else if (arg == "--json") {
+      options->json = true;
+    } else if (arg == "--strict") {
+      options->strict = true;
+    } else if (arg == "--format") {
+      std::string f;
+      if (!value(&f)) return false;
+      if (strcasecmp(f.c_str(), "hex") == 0) {
+        options->format = DataFormat::kHex;
+      } else if (strcasecmp(f.c_str(), "bin") == 0) {
+        options->format = DataFormat::kBin;
+      } else {
+        *error = "unknown format '" + f + "' (hex or bin)";
+        return false;
+      }
+    } else if (arg == "--serial" || arg == "--device") {
+      std::string v;
+      if (!value(&v)) return false;
+      if (v.empty()) {
+        *error = arg + " needs a value";
+        return false;
+      }
+      (arg == "--serial" ? options->serial : options->device) = v;
+    } else if (arg == "--model") {
+      std::string m;
+      if (!value(&m)) return false;
+      if (strcasecmp(m.c_str(), "qx410") == 0) {
+        options->model = 0;
+      } else if (strcasecmp(m.c_str(), "orvenf") == 0) {
+        options->model = 1;
+      } else {
+        *error = "unknown model '" + m + "' (qx410 or orvenf)";
+        return false;
+      }
+    } else if (arg == "--chip") {
+      std::string c;
+      if (!value(&c)) return false;
+      options->chip = c;
+    } else if (arg == "--set") {
+      std::string s;
+      if (!value(&s)) return false;
+      if (s.find('=') == std::string::npos || s.front() == '=') {
+        *error = "--set takes NAME=VALUE, not '" + s + "'";
+        return false;
+      }
+      options->sets.push_back(s);
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      *error = "unknown option '" + arg + "'";
+      return false;
+    } else {
+      const CommandEntry* found = nullptr;
+      for (const CommandEntry& c : kCommands) {
+        if (arg == c.name) found = &c;
+      }
+      if (found == nullptr) {
+        *error = "unknown command '" + arg + "'";
+        return false;
+      }
+      CliStep step{found->command, {}};
+      if (found->file) {
+        if (i + 1 >= args.size()) {
+          *error = arg + " needs a FILE";
+          return false;
+        }
+        step.file = args[++i];
+      }
+      options->steps.push_back(step);
+    }
+  }
+  if (options->serial && options->device) {
+    *error = "--serial and --device both choose the programmer: give one";
+    return false;
+  }
+  if (!options->help && options->steps.empty()) {
+    *error = "no command given";
+    return false;
+  }
+  return true;
+}
+
+const char* CliUsage() {
+  return "usage: tormik-cli [--simulate] [--model qx410|orvenf] [--chip NAME|INDEX] [--serial S | --device PATH]\n"
+         "                  [--format hex|bin] [--strict] [--json] [--set NAME=VALUE]... COMMAND [FILE]...\n"
+         "\n"
+         "Programs 8051-family and other chips with an ORVEN programmer. Several commands run in order on one\n"
+         "connection and stop at the first failure.\n"
+         "\n"
+         "Commands:\n"
+         "  info          connect and show the model, firmware version and serial number\n"
+         "  chips         list the chip catalogue of the model\n"
+         "  list          list every attached programmer: model, firmware, serial number, device path\n"
+         "  auto FILE     automatic download: erase, then program FILE\n"
+         "  erase         erase the chip\n"
+         "  blank         blank-check the chip\n"
+         "  program FILE  program FILE into the chip\n"
+         "  read FILE     read the chip into FILE\n"
+         "  verify FILE   compare the chip with FILE\n"
+         "  fuse-write    write the configuration (fuse) bytes\n"
+         "  fuse-read     read and show the configuration (fuse) bytes\n"
+         "  upgrade       write the programmer firmware this program carries\n"
+         "\n"
+         "Options:\n"
+         "  --simulate         use the built-in simulated programmer (also ORVEN_DEVICE=sim)\n"
+         "  --model M          programmer model: qx410 or orvenf (default: MODEL in SETUP.ini, else qx410)\n"
+         "  --chip NAME|INDEX  chip by catalogue name, e.g. \"AT89S52 [ZIF]\", or index from 'chips'\n"
+         "                     (default: ChipNO of the model in SETUP.ini, else the first chip)\n"
+         "  --serial S         use the programmer with serial number S (as 'list' shows it)\n"
+         "  --device PATH      use the programmer at device path PATH (as 'list' shows it)\n"
+         "                     (default: the first programmer of the model)\n"
+         "  --format hex|bin   data file format (default: bin for names ending in .bin, else Intel HEX);\n"
+         "                     a binary file is the chip's contents from address 0\n"
+         "  --strict           data beyond the chip's size is an error instead of a warning\n"
+         "  --json             print info, chips, list and fuse-read as JSON documents on stdout, the log on\n"
+         "                     stderr, and end with a JSON summary line: commands, result, exit status,\n"
+         "                     bytes moved between host and chip, seconds\n"
+         "  --set NAME=VALUE   for fuse-write: set a configuration item, by option label or hex number\n"
+         "  --help             this text\n"
+         "\n"
+         "Environment: ORVEN_HID_SOCKET=PATH[:PATH...] talks to device processes (orven-sim) instead of USB.\n"
+         "A data file with no data for the chip is refused before anything is sent.\n"
+         "Exit status: 0 when every command succeeded, 1 when an operation failed, no device answered or a data\n"
+         "file was refused, 2 for usage errors.\n";
+}
+
+}  // namespace orven::app
