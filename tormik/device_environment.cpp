@@ -31,6 +31,18 @@ void InstallFactoryConfigs(sim::ProgrammerDevice& device) {
   }
 }
 
+unsigned SimProgrammerCount(const char* text) {
+  if (text == nullptr || *text == '\0' || std::strlen(text) > 2) return 1;
+  unsigned n = 0;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c < '0' || *c > '9') return 1;
+    n = n * 10 + static_cast<unsigned>(*c - '0');
+  }
+  return n >= 1 && n <= kMaxSimProgrammers ? n : 1;
+}
+
+uint32_t SimProgrammerSerial(unsigned n) { return 0x01AB007Fu + n; }
+
 DeviceEnvironment::~DeviceEnvironment() {
   backend_.reset();
   sim_.reset();
@@ -46,12 +58,20 @@ std::unique_ptr<DeviceEnvironment> DeviceEnvironment::Create(bool simulate) {
     env->clock_ = clock.get();
     env->ownedClock_ = std::move(clock);
     env->sim_ = std::make_unique<SimulatorParts>();
-    env->qx410_ = sim::MakeProgrammer(*env->clock_, sim::DeviceModel::kQx410);
-    env->orvenf_ = sim::MakeProgrammer(*env->clock_, sim::DeviceModel::kOrvenf);
-    InstallFactoryConfigs(*env->qx410_);
-    InstallFactoryConfigs(*env->orvenf_);
-    env->sim_->bus.Attach(env->qx410_);
-    env->sim_->bus.Attach(env->orvenf_);
+    const unsigned count = SimProgrammerCount(std::getenv("ORVEN_SIM_PROGRAMMERS"));
+    for (auto [model, list] : {std::pair{sim::DeviceModel::kQx410, &env->qx410_},
+                               std::pair{sim::DeviceModel::kOrvenf, &env->orvenf_}}) {
+      for (unsigned n = 0; n < count; ++n) {
+        std::shared_ptr<sim::ProgrammerDevice> programmer = sim::MakeProgrammer(*env->clock_, model);
+        InstallFactoryConfigs(*programmer);
+        IdentificationBlock id = programmer->Identity();
+        const uint32_t serial = SimProgrammerSerial(n);
+        id.SetSerial(uint8_t(serial >> 24), uint8_t(serial >> 16), uint8_t(serial >> 8), uint8_t(serial));
+        programmer->SetIdentity(id);
+        env->sim_->bus.Attach(programmer);
+        list->push_back(std::move(programmer));
+      }
+    }
     env->backend_ = std::make_unique<sim::SimBackend>(env->sim_->bus);
   } else if (sockets != nullptr && *sockets != '\0') {
     env->kind_ = Kind::kSocket;

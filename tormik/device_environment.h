@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/clock.h"
 #include "link/hid_backend.h"
@@ -21,7 +22,8 @@ class DeviceEnvironment {
   enum class Kind { kHidapi, kSocket, kSimulator };
 
   // Chooses by the flag and the environment: simulate (or ORVEN_DEVICE=sim) → simulator with both models
-  // attached (QX410 first); else ORVEN_HID_SOCKET → socket devices; else hidapi.
+  // attached (QX410 first; ORVEN_SIM_PROGRAMMERS=N attaches N of each, see SimProgrammerCount); else
+  // ORVEN_HID_SOCKET → socket devices; else hidapi.
   static std::unique_ptr<DeviceEnvironment> Create(bool simulate);
 
   ~DeviceEnvironment();
@@ -29,9 +31,12 @@ class DeviceEnvironment {
   Kind GetKind() const { return kind_; }
   link::HidBackend& Backend() { return *backend_; }
   Clock& GetClock() { return *clock_; }
-  // The simulated programmers (null unless Kind is kSimulator).
-  std::shared_ptr<sim::ProgrammerDevice> SimQx410() const { return qx410_; }
-  std::shared_ptr<sim::ProgrammerDevice> SimOrvenf() const { return orvenf_; }
+  // The first simulated programmer of each model (null unless Kind is kSimulator).
+  std::shared_ptr<sim::ProgrammerDevice> SimQx410() const { return qx410_.empty() ? nullptr : qx410_.front(); }
+  std::shared_ptr<sim::ProgrammerDevice> SimOrvenf() const { return orvenf_.empty() ? nullptr : orvenf_.front(); }
+  // Every simulated programmer of a model, in enumeration order.
+  const std::vector<std::shared_ptr<sim::ProgrammerDevice>>& SimQx410s() const { return qx410_; }
+  const std::vector<std::shared_ptr<sim::ProgrammerDevice>>& SimOrvenfs() const { return orvenf_; }
 
  private:
   DeviceEnvironment() = default;
@@ -41,8 +46,17 @@ class DeviceEnvironment {
   Clock* clock_ = nullptr;
   std::unique_ptr<struct SimulatorParts> sim_;
   std::unique_ptr<link::HidBackend> backend_;
-  std::shared_ptr<sim::ProgrammerDevice> qx410_;
-  std::shared_ptr<sim::ProgrammerDevice> orvenf_;
+  std::vector<std::shared_ptr<sim::ProgrammerDevice>> qx410_;
+  std::vector<std::shared_ptr<sim::ProgrammerDevice>> orvenf_;
 };
+
+// How many programmers of each model the simulated bench holds: ORVEN_SIM_PROGRAMMERS as a number from 1 to
+// kMaxSimProgrammers; unset, empty or anything else gives 1.
+inline constexpr unsigned kMaxSimProgrammers = 16;
+unsigned SimProgrammerCount(const char* text);
+
+// The serial number of the n-th simulated programmer of a model (from 0): the factory serial 01 AB 00 7F
+// counted up by n, so the first one keeps the factory number.
+uint32_t SimProgrammerSerial(unsigned n);
 
 }  // namespace orven::app
