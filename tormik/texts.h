@@ -88,4 +88,9 @@ inline constexpr const char kFirmwareUpdateDemanded[] = "编程器需要升级�
 inline constexpr const char kFirmwareVersionsFmt[] =
     "固件需要进行升级\n软件中的版本为: %d.%2.2X(build%d)\n设备中的版本为: %d.%2.2X(build%d)\n点击\"确定\"进行软件升级";
 
+// Gang programming and stamps (texts of this program, in English like the rest of the command line's own).
+// A programmer of the gang that answers as another model: the model it reported, then the one asked for.
+inline constexpr const char kGangOtherModelFmt[] = "the programmer is a %s, not a %s\n";
+inline constexpr const char kNextChipPrompt[] = "Insert the next chip and press Enter (q to quit)";
+
 }  // namespace orven::app::texts

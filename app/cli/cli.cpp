@@ -14,8 +14,10 @@
 #include "app/cli/cli_fuse.h"
 #include "app/cli/cli_data_file.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/gang_printer.h"
 #include "tormik/device_choice.h"
 #include "tormik/device_environment.h"
+#include "tormik/gang_runner.h"
 #include "tormik/hex_file.h"
 #include "tormik/image_buffer.h"
 #include "tormik/ini.h"
@@ -179,19 +181,6 @@ nlohmann::json InfoJson(const IdentificationBlock& id, const ChipEntry& chip) {
           {"chip", ChipName(chip)}};
 }
 
-// Bytes an operation moves between host and chip: the flash once per flash step, the 32 configuration bytes
-// per configuration step.
-uint64_t BytesMoved(unsigned mask, uint32_t flashSize) {
-  uint64_t bytes = 0;
-  for (unsigned bit : {programmer::kOpBlankCheck, programmer::kOpProgram, programmer::kOpRead, programmer::kOpVerify}) {
-    if (mask & bit) bytes += flashSize;
-  }
-  for (unsigned bit : {programmer::kOpWriteConfig, programmer::kOpReadConfig}) {
-    if (mask & bit) bytes += 32;
-  }
-  return bytes;
-}
-
 // One run of the command line.
 class CliRun {
  public:
@@ -200,10 +189,15 @@ class CliRun {
 
   int Run();
   uint64_t Bytes() const { return bytes_; }
+  // Chips programmed by gang and repeated runs, by outcome.
+  uint64_t Good() const { return good_; }
+  uint64_t Failed() const { return failed_; }
 
  private:
   int CheckDataFiles();
-  int LoadStepFile(const CliStep& step, uint32_t flashSize, bool report);
+  int LoadStepFile(const CliStep& step, uint32_t flashSize, bool report, uint8_t* image);
+  int RunGang();
+  int GangTargets(std::vector<GangTarget>* targets, uint16_t* modelWord);
   DeviceEnvironment& Env() {
     if (!env_) env_ = DeviceEnvironment::Create(options_.simulate);
     return *env_;
@@ -228,12 +222,14 @@ class CliRun {
   std::unique_ptr<ChosenDeviceBackend> chosen_;
   std::unique_ptr<programmer::CIceAPI> api_;
   uint64_t bytes_ = 0;
+  uint64_t good_ = 0;
+  uint64_t failed_ = 0;
 };
 
-int CliRun::LoadStepFile(const CliStep& step, uint32_t flashSize, bool report) {
+int CliRun::LoadStepFile(const CliStep& step, uint32_t flashSize, bool report, uint8_t* image) {
   const DataFormat format = DataFormatOf(step.file, options_.format);
   const DataFileLoad load =
-      LoadDataFile(step.file, format, buffer_.Image(), flashSize, [&](const std::string& line) { LogLine(line); });
+      LoadDataFile(step.file, format, image, flashSize, [&](const std::string& line) { LogLine(line); });
   if (!load.ok) {
     if (format == DataFormat::kBin) std::fprintf(err_, "tormik-cli: cannot read '%s'\n", step.file.c_str());
     return 1;
@@ -269,7 +265,8 @@ int CliRun::CheckDataFiles() {
     }
     if (!TakesFile(step.command) || readFiles.count(step.file)) continue;
     if (!FileReadable(step.file)) return Usage(err_, "cannot open data file '" + step.file + "'");
-    if (int status = LoadStepFile(step, catalogue_->Chip(chipIndex_).FlashSize(), false); status != 0) {
+    if (int status = LoadStepFile(step, catalogue_->Chip(chipIndex_).FlashSize(), false, buffer_.Image());
+        status != 0) {
       return status;
     }
   }
@@ -380,6 +377,8 @@ int CliRun::Run() {
                                      [](const CliStep& s) { return s.command == CliCommand::kFuseWrite; });
   if (!options_.sets.empty() && !fuseWrite) return Usage(err_, "--set only goes with fuse-write");
 
+  if (IsGang(options_)) return RunGang();
+
   // Model and chip: from the options, else from the settings file (which the command line never writes).
   modelIndex_ = options_.model ? *options_.model : (ini_.GetInt(kSectionSystem, kKeyModel) != 0 ? 1 : 0);
   catalogue_ = &CatalogueForModelIndex(modelIndex_);
@@ -444,7 +443,7 @@ int CliRun::Run() {
 
     if (step.command == CliCommand::kAuto || step.command == CliCommand::kProgram ||
         step.command == CliCommand::kVerify) {
-      if (int status = LoadStepFile(step, chip.FlashSize(), true); status != 0) return status;
+      if (int status = LoadStepFile(step, chip.FlashSize(), true, buffer_.Image()); status != 0) return status;
     }
     const unsigned mask = OperationMaskOf(step.command);
     api_->StartOperation(mask, &chip);
@@ -467,6 +466,112 @@ int CliRun::Run() {
   return 0;
 }
 
+// The programmers of the gang: every identified one of the model (--all), or those named (--serial A,B,...),
+// which must all be of one model. Sets modelIndex_ to that model.
+int CliRun::GangTargets(std::vector<GangTarget>* targets, uint16_t* modelWord) {
+  const std::vector<AttachedProgrammer> found = ListProgrammers(Env().Backend(), Env().GetClock());
+  auto target = [&](const AttachedProgrammer& p) {
+    return GangTarget{p.device.path, Trimmed(p.identity.SerialText()), &Env().GetClock()};
+  };
+  if (options_.all) {
+    modelIndex_ = options_.model ? *options_.model : (ini_.GetInt(kSectionSystem, kKeyModel) != 0 ? 1 : 0);
+    *modelWord = modelIndex_ == 0 ? kQx410ModelWord : kOrvenfModelWord;
+    for (const AttachedProgrammer& p : found) {
+      if (p.identified && p.identity.ModelWord() == *modelWord) targets->push_back(target(p));
+    }
+    if (targets->empty()) {
+      std::fprintf(err_, "tormik-cli: no %s programmer is attached (see 'tormik-cli list')\n", ModelName(*modelWord));
+      return 1;
+    }
+    return 0;
+  }
+  *modelWord = options_.model ? (*options_.model == 0 ? kQx410ModelWord : kOrvenfModelWord) : 0;
+  for (const std::string& serial : options_.serials) {
+    const AttachedProgrammer* match = nullptr;
+    for (const AttachedProgrammer& p : found) {
+      if (p.identified && SerialMatches(p.identity, serial) && (*modelWord == 0 || p.identity.ModelWord() == *modelWord)) {
+        match = &p;
+        break;
+      }
+    }
+    if (match == nullptr) {
+      std::fprintf(err_, "tormik-cli: no programmer with serial number '%s' (see 'tormik-cli list')\n", serial.c_str());
+      return 1;
+    }
+    if (*modelWord == 0) *modelWord = match->identity.ModelWord();
+    if (match->identity.ModelWord() != *modelWord || !IsKnownModel(*modelWord)) {
+      return Usage(err_, "the programmers named by --serial are not all of one model (give --model)");
+    }
+    targets->push_back(target(*match));
+  }
+  modelIndex_ = *modelWord == kQx410ModelWord ? 0 : 1;
+  return 0;
+}
+
+int CliRun::RunGang() {
+  std::vector<GangTarget> targets;
+  uint16_t modelWord = 0;
+  if (int status = GangTargets(&targets, &modelWord); status != 0) return status;
+  catalogue_ = &CatalogueForModelIndex(modelIndex_);
+  chipIndex_ = catalogue_->ClampChipNo(ini_.GetInt(catalogue_->settingsSection, kKeyChipNo));
+  if (options_.chip) {
+    chipIndex_ = IsNumber(*options_.chip) ? std::stoi(*options_.chip) : catalogue_->FindChip(*options_.chip);
+    if (chipIndex_ < 0 || static_cast<size_t>(chipIndex_) >= catalogue_->Size()) {
+      return Usage(err_, "unknown chip '" + *options_.chip + "' (see 'tormik-cli chips')");
+    }
+  }
+  const ChipEntry& chip = catalogue_->Chip(chipIndex_);
+  if (int status = CheckDataFiles(); status != 0) return status;
+  const bool fuseWrite = std::any_of(options_.steps.begin(), options_.steps.end(),
+                                     [](const CliStep& s) { return s.command == CliCommand::kFuseWrite; });
+  fuse_ = std::make_unique<FuseSession>(options_.sets, fuseWrite);
+  if (!fuse_->Prepare(chip, buffer_.Config(), err_)) return fuse_->ExitStatus();
+
+  // Each data file is loaded once; the workers copy it into images of their own.
+  GangJob job;
+  job.modelWord = modelWord;
+  job.chip = &chip;
+  job.config = buffer_.Config();
+  std::vector<std::unique_ptr<ImageBuffer>> images;
+  for (const CliStep& step : options_.steps) {
+    GangStep gangStep{OperationMaskOf(step.command), nullptr};
+    if (TakesFile(step.command)) {
+      images.push_back(std::make_unique<ImageBuffer>());
+      if (int status = LoadStepFile(step, chip.FlashSize(), true, images.back()->Image()); status != 0) return status;
+      gangStep.image = images.back()->Image();
+    }
+    job.steps.push_back(gangStep);
+  }
+
+  std::vector<std::string> serials;
+  for (const GangTarget& t : targets) serials.push_back(t.serial);
+  GangPrinter printer(log_, isatty(fileno(err_)) != 0 ? err_ : nullptr, serials);
+  GangRunner runner(Env().Backend());
+  printer.Begin();
+  const std::vector<GangResult> results = runner.Run(job, targets, &printer);
+  printer.End();
+
+  std::vector<GangRow> rows;
+  bool allGood = true;
+  for (const GangResult& r : results) {
+    rows.push_back(GangRow{r, ChipName(chip), std::nullopt});
+    bytes_ += r.bytes;
+    allGood = allGood && r.ok;
+    if (r.ok) {
+      ++good_;
+    } else {
+      ++failed_;
+    }
+  }
+  if (options_.json) {
+    for (const GangRow& row : rows) std::fprintf(out_, "%s\n", GangRowJson(row).c_str());
+    std::fflush(out_);
+  } else {
+    PrintGangTable(rows, out_);
+  }
+  return allGood ? 0 : 1;
+}
+
 const char* ResultName(int status) {
   switch (status) {
     case 0: return "ok";
@@ -483,6 +588,8 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
   std::string error;
   int status = 0;
   uint64_t bytes = 0;
+  uint64_t good = 0;
+  uint64_t failed = 0;
   if (!ParseCliOptions(args, &options, &error)) {
     status = Usage(err, error);
     options.json = std::find(args.begin(), args.end(), "--json") != args.end();
@@ -490,6 +597,8 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
     CliRun run(options, out, err);
     status = run.Run();
     bytes = run.Bytes();
+    good = run.Good();
+    failed = run.Failed();
   }
   if (options.json && !options.help) {
     // The last line of every run, for production scripts.
@@ -497,13 +606,17 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
     for (const CliStep& step : options.steps) commands.push_back(CommandName(step.command));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    PrintJson({{"type", "summary"},
-               {"commands", commands},
-               {"result", ResultName(status)},
-               {"exitStatus", status},
-               {"bytes", bytes},
-               {"seconds", std::round(seconds * 1000.0) / 1000.0}},
-              out);
+    nlohmann::json summary = {{"type", "summary"},
+                              {"commands", commands},
+                              {"result", ResultName(status)},
+                              {"exitStatus", status},
+                              {"bytes", bytes},
+                              {"seconds", std::round(seconds * 1000.0) / 1000.0}};
+    if (IsGang(options)) {
+      summary["good"] = good;
+      summary["failed"] = failed;
+    }
+    PrintJson(summary, out);
   }
   return status;
 }

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 namespace orven::app {
 namespace {
 
@@ -23,6 +25,40 @@ constexpr CommandEntry kCommands[] = {
     {"fuse-write", CliCommand::kFuseWrite, 0x20, false}, {"fuse-read", CliCommand::kFuseRead, 0x40, false},
     {"upgrade", CliCommand::kUpgrade, 0, false},
 };
+
+// Several programmers at once run the chip operations that take nothing back from the chip but a result.
+bool RunsInGang(CliCommand command) {
+  switch (command) {
+    case CliCommand::kAuto:
+    case CliCommand::kErase:
+    case CliCommand::kBlank:
+    case CliCommand::kProgram:
+    case CliCommand::kVerify:
+    case CliCommand::kFuseWrite:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// "A,B,C": at most kMaxGang serial numbers, none empty, none twice.
+bool SplitSerials(const std::string& text, std::vector<std::string>* out) {
+  constexpr size_t kMaxGang = 64;
+  std::vector<std::string> list;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    std::string one = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (one.empty() || list.size() == kMaxGang || std::find(list.begin(), list.end(), one) != list.end()) {
+      return false;
+    }
+    list.push_back(std::move(one));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  *out = std::move(list);
+  return true;
+}
 
 const CommandEntry* Find(CliCommand command) {
   for (const CommandEntry& c : kCommands) {
@@ -70,6 +106,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, 
         *error = "unknown format '" + f + "' (hex or bin)";
         return false;
       }
+    } else if (arg == "--all") {
+      options->all = true;
     } else if (arg == "--serial" || arg == "--device") {
       std::string v;
       if (!value(&v)) return false;
@@ -77,7 +115,14 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, 
         *error = arg + " needs a value";
         return false;
       }
-      (arg == "--serial" ? options->serial : options->device) = v;
+      if (arg == "--serial" && v.find(',') != std::string::npos) {
+        if (!SplitSerials(v, &options->serials)) {
+          *error = "--serial takes serial numbers separated by commas, not '" + v + "'";
+          return false;
+        }
+      } else {
+        (arg == "--serial" ? options->serial : options->device) = v;
+      }
     } else if (arg == "--model") {
       std::string m;
       if (!value(&m)) return false;
@@ -124,9 +169,21 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, 
       options->steps.push_back(step);
     }
   }
-  if (options->serial && options->device) {
-    *error = "--serial and --device both choose the programmer: give one";
+  if (int(options->serial.has_value()) + int(options->device.has_value()) + int(!options->serials.empty()) +
+          int(options->all) >
+      1) {
+    *error = "--serial, --device and --all all choose programmers: give one";
     return false;
+  }
+  if (IsGang(*options)) {
+    for (const CliStep& step : options->steps) {
+      if (!RunsInGang(step.command)) {
+        *error = std::string("'") + CommandName(step.command) +
+                 "' does not run on several programmers at once (auto, erase, blank, program, verify and "
+                 "fuse-write do)";
+        return false;
+      }
+    }
   }
   if (!options->help && options->steps.empty()) {
     *error = "no command given";
@@ -136,7 +193,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, 
 }
 
 const char* CliUsage() {
-  return "usage: tormik-cli [--simulate] [--model qx410|orvenf] [--chip NAME|INDEX] [--serial S | --device PATH]\n"
+  return "usage: tormik-cli [--simulate] [--model qx410|orvenf] [--chip NAME|INDEX]\n"
+         "                  [--serial S[,S...] | --device PATH | --all]\n"
          "                  [--format hex|bin] [--strict] [--json] [--set NAME=VALUE]... COMMAND [FILE]...\n"
          "\n"
          "Programs 8051-family and other chips with an ORVEN programmer. Several commands run in order on one\n"
@@ -161,7 +219,11 @@ const char* CliUsage() {
          "  --model M          programmer model: qx410 or orvenf (default: MODEL in SETUP.ini, else qx410)\n"
          "  --chip NAME|INDEX  chip by catalogue name, e.g. \"AT89S52 [ZIF]\", or index from 'chips'\n"
          "                     (default: ChipNO of the model in SETUP.ini, else the first chip)\n"
-         "  --serial S         use the programmer with serial number S (as 'list' shows it)\n"
+         "  --serial S         use the programmer with serial number S (as 'list' shows it); several serial\n"
+         "                     numbers separated by commas program with those programmers at once\n"
+         "  --all              program with every attached programmer of the model at once: one progress\n"
+         "                     line each, then a table (serial number, chip, result, bytes, seconds, the\n"
+         "                     failure's log line); only auto, erase, blank, program, verify, fuse-write\n"
          "  --device PATH      use the programmer at device path PATH (as 'list' shows it)\n"
          "                     (default: the first programmer of the model)\n"
          "  --format hex|bin   data file format (default: bin for names ending in .bin, else Intel HEX);\n"

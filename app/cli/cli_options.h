@@ -1,5 +1,5 @@
 // Command line of tormik-cli:
-//   tormik-cli [--simulate] [--model qx410|orvenf] [--chip NAME|INDEX] [--serial S | --device PATH]
+//   tormik-cli [--simulate] [--model qx410|orvenf] [--chip NAME|INDEX] [--serial S[,S...] | --device PATH | --all]
 //              [--format hex|bin] [--strict] [--json] [--set NAME=VALUE]... COMMAND [FILE] [COMMAND [FILE]]...
 #pragma once
 
@@ -28,9 +28,14 @@ struct CliOptions {
   bool strict = false;               // data beyond the chip's size is an error, not a warning
   std::optional<DataFormat> format;  // forced data file format
   std::optional<std::string> serial; // the programmer to use, by serial number
+  std::vector<std::string> serials;  // several programmers at once, by serial number (--serial A,B,...)
+  bool all = false;                  // every attached programmer of the model at once
   std::optional<std::string> device; // the programmer to use, by device path
   std::vector<CliStep> steps;
 };
+
+// Whether the options run a gang: several programmers at once.
+inline bool IsGang(const CliOptions& options) { return options.all || !options.serials.empty(); }
 
 // Parses the arguments after the program name. On a usage error returns false with a one-line reason.
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, std::string* error);
