@@ -47,7 +47,12 @@ class CliOverDevice : public ::testing::TestWithParam<bool> {
   std::string Env() { return GetParam() ? "ORVEN_HID_SOCKET=" + device_->Path() : ""; }
   std::string Sim() { return GetParam() ? "" : "--simulate "; }
   // Test cases run in parallel processes: each variant keeps its own files.
-  std::string Temp(const char* name) { return TempPath((std::string(GetParam() ? "sock-" : "sim-") + name).c_str()); }
+  // Test programs of one suite also run at once: the test's name keeps their files apart.
+  std::string Temp(const char* name) {
+    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char& c : test) c = c == '/' ? '-' : c;
+    return TempPath((test + "-" + name).c_str());
+  }
   void SetUp() override {
     if (GetParam()) {
       device_ = std::make_unique<testing::DeviceProcess>(std::vector<std::string>{"--trace", Temp("trace.txt")});
