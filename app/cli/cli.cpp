@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cctype>
+#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -14,6 +15,7 @@
 #include "app/cli/cli_fuse.h"
 #include "app/cli/cli_data_file.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/cli_stamps.h"
 #include "app/cli/gang_printer.h"
 #include "tormik/device_choice.h"
 #include "tormik/device_environment.h"
@@ -184,8 +186,8 @@ nlohmann::json InfoJson(const IdentificationBlock& id, const ChipEntry& chip) {
 // One run of the command line.
 class CliRun {
  public:
-  CliRun(const CliOptions& options, FILE* out, FILE* err)
-      : options_(options), out_(out), err_(err), log_(options.json ? err : out), sink_(log_, err) {}
+  CliRun(const CliOptions& options, FILE* in, FILE* out, FILE* err)
+      : options_(options), in_(in), out_(out), err_(err), log_(options.json ? err : out), sink_(log_, err) {}
 
   int Run();
   uint64_t Bytes() const { return bytes_; }
@@ -196,7 +198,15 @@ class CliRun {
  private:
   int CheckDataFiles();
   int LoadStepFile(const CliStep& step, uint32_t flashSize, bool report, uint8_t* image);
+  int RunSteps();
   int RunGang();
+  int GangRound(const GangJob& job, const std::vector<GangTarget>& targets);
+  // Runs round once, or with --repeat until q or the end of input; returns the worst status of the rounds.
+  int Rounds(const std::function<int()>& round);
+  std::string ConnectedSerial() const {
+    IdentificationBlock id;
+    return api_ && api_->GetIdentity(&id) ? Trimmed(id.SerialText()) : std::string();
+  }
   int GangTargets(std::vector<GangTarget>* targets, uint16_t* modelWord);
   DeviceEnvironment& Env() {
     if (!env_) env_ = DeviceEnvironment::Create(options_.simulate);
@@ -208,6 +218,7 @@ class CliRun {
   void LogLine(const std::string& text) { std::fputs(text.c_str(), log_); }
 
   const CliOptions& options_;
+  FILE* in_;  // answers to the next-chip prompt
   FILE* out_;
   FILE* err_;
   FILE* log_;  // the log lines: stdout, or stderr when stdout carries JSON
@@ -224,6 +235,7 @@ class CliRun {
   uint64_t bytes_ = 0;
   uint64_t good_ = 0;
   uint64_t failed_ = 0;
+  CliStamps stamps_;
 };
 
 int CliRun::LoadStepFile(const CliStep& step, uint32_t flashSize, bool report, uint8_t* image) {
@@ -394,7 +406,21 @@ int CliRun::Run() {
   // The configuration buffer starts from the chip's defaults; --set changes are checked before connecting.
   fuse_ = std::make_unique<FuseSession>(options_.sets, fuseWrite);
   if (!fuse_->Prepare(catalogue_->Chip(chipIndex_), buffer_.Config(), err_)) return fuse_->ExitStatus();
+  if (int status = stamps_.Prepare(options_, catalogue_->Chip(chipIndex_).FlashSize(), err_); status != 0) {
+    return status;
+  }
+  return Rounds([this] {
+    const int status = RunSteps();
+    const bool good = status == 0;
+    stamps_.Finish(0, ConnectedSerial(), ChipName(catalogue_->Chip(chipIndex_)), good);
+    // The next chip starts on a fresh connection after a failure: the programmer may have gone and come back.
+    if (!good) api_.reset();
+    ++(good ? good_ : failed_);
+    return status;
+  });
+}
 
+int CliRun::RunSteps() {
   for (const CliStep& step : options_.steps) {
     if (step.command == CliCommand::kChips) {
       if (options_.json) {
@@ -444,6 +470,12 @@ int CliRun::Run() {
     if (step.command == CliCommand::kAuto || step.command == CliCommand::kProgram ||
         step.command == CliCommand::kVerify) {
       if (int status = LoadStepFile(step, chip.FlashSize(), true, buffer_.Image()); status != 0) return status;
+      std::string why;
+      if (stamps_.Active() &&
+          !stamps_.Stamp(0, ConnectedSerial(), ChipName(chip), chip.FlashSize(), buffer_.Image(), &why)) {
+        std::fprintf(err_, "tormik-cli: %s\n", why.c_str());
+        return 1;
+      }
     }
     const unsigned mask = OperationMaskOf(step.command);
     api_->StartOperation(mask, &chip);
@@ -543,18 +575,34 @@ int CliRun::RunGang() {
     job.steps.push_back(gangStep);
   }
 
+  if (int status = stamps_.Prepare(options_, chip.FlashSize(), err_); status != 0) return status;
+  return Rounds([&] { return GangRound(job, targets); });
+}
+
+int CliRun::GangRound(const GangJob& job, const std::vector<GangTarget>& targets) {
+  const std::string chip = ChipName(*job.chip);
   std::vector<std::string> serials;
   for (const GangTarget& t : targets) serials.push_back(t.serial);
   GangPrinter printer(log_, isatty(fileno(err_)) != 0 ? err_ : nullptr, serials);
   GangRunner runner(Env().Backend());
+  std::vector<std::optional<uint64_t>> numbers(targets.size());
+  if (stamps_.Active()) {
+    runner.SetChipHook([&](size_t target, uint8_t* image, std::string* why) {
+      return stamps_.Stamp(target, targets[target].serial, chip, job.chip->FlashSize(), image, why);
+    });
+    runner.SetChipDone([&](size_t target, const GangResult& result) {
+      numbers[target] = stamps_.Finish(target, targets[target].serial, chip, result.ok);
+    });
+  }
   printer.Begin();
   const std::vector<GangResult> results = runner.Run(job, targets, &printer);
   printer.End();
 
   std::vector<GangRow> rows;
   bool allGood = true;
-  for (const GangResult& r : results) {
-    rows.push_back(GangRow{r, ChipName(chip), std::nullopt});
+  for (size_t i = 0; i < results.size(); ++i) {
+    const GangResult& r = results[i];
+    rows.push_back(GangRow{r, chip, numbers[i]});
     bytes_ += r.bytes;
     allGood = allGood && r.ok;
     if (r.ok) {
@@ -572,6 +620,28 @@ int CliRun::RunGang() {
   return allGood ? 0 : 1;
 }
 
+int CliRun::Rounds(const std::function<int()>& round) {
+  if (!options_.repeat) return round();
+  int worst = 0;
+  for (;;) {
+    const int status = round();
+    if (status == 2) return status;
+    worst = std::max(worst, status);
+    std::fprintf(log_, "good: %llu, failed: %llu\n%s\n", static_cast<unsigned long long>(good_),
+                 static_cast<unsigned long long>(failed_), texts::kNextChipPrompt);
+    std::fflush(log_);
+    // One answer a line; the line is read whole, however long, so its rest never answers the next prompt.
+    int c = std::fgetc(in_);
+    const bool quit = c == EOF || c == 'q' || c == 'Q';
+    while (c != EOF && c != '\n') c = std::fgetc(in_);
+    if (quit) break;
+  }
+  std::fprintf(log_, "chips: %llu good, %llu failed\n", static_cast<unsigned long long>(good_),
+               static_cast<unsigned long long>(failed_));
+  std::fflush(log_);
+  return worst;
+}
+
 const char* ResultName(int status) {
   switch (status) {
     case 0: return "ok";
@@ -583,6 +653,10 @@ const char* ResultName(int status) {
 }  // namespace
 
 int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
+  return RunTormikCli(args, stdin, out, err);
+}
+
+int RunTormikCli(const std::vector<std::string>& args, FILE* in, FILE* out, FILE* err) {
   const auto start = std::chrono::steady_clock::now();
   CliOptions options;
   std::string error;
@@ -594,7 +668,7 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
     status = Usage(err, error);
     options.json = std::find(args.begin(), args.end(), "--json") != args.end();
   } else {
-    CliRun run(options, out, err);
+    CliRun run(options, in, out, err);
     status = run.Run();
     bytes = run.Bytes();
     good = run.Good();
@@ -612,7 +686,7 @@ int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err) {
                               {"exitStatus", status},
                               {"bytes", bytes},
                               {"seconds", std::round(seconds * 1000.0) / 1000.0}};
-    if (IsGang(options)) {
+    if (IsGang(options) || options.repeat) {
       summary["good"] = good;
       summary["failed"] = failed;
     }

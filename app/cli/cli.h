@@ -11,5 +11,7 @@ namespace orven::app {
 // bar to err when err is a terminal. Returns the exit status: 0 success, 1 failed operation or no device,
 // 2 usage error.
 int RunTormikCli(const std::vector<std::string>& args, FILE* out, FILE* err);
+// The same with the answers to --repeat's next-chip prompt read from in (the form above reads stdin).
+int RunTormikCli(const std::vector<std::string>& args, FILE* in, FILE* out, FILE* err);
 
 }  // namespace orven::app

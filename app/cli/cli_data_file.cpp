@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace orven::app {
 
@@ -44,6 +45,23 @@ DataFileLoad LoadDataFile(const std::string& path, DataFormat format, uint8_t* i
   load.dataBytes = stored + rest;
   load.bytesBeyond = rest;
   return load;
+}
+
+bool DataFileCovers(const std::string& path, DataFormat format, uint32_t limit, uint32_t address, uint32_t length) {
+  if (address >= limit) return false;
+  const uint32_t end = length > limit - address ? limit : address + length;
+  if (format == DataFormat::kBin) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && static_cast<uint64_t>(st.st_size) > address;
+  }
+  // A byte the file holds reads the same whatever the image was filled with before the load.
+  std::vector<uint8_t> erased(limit, 0xFF);
+  std::vector<uint8_t> zeroed(limit, 0x00);
+  if (!LoadHexFile(path, erased.data(), limit, {}) || !LoadHexFile(path, zeroed.data(), limit, {})) return false;
+  for (uint32_t a = address; a < end; ++a) {
+    if (erased[a] == zeroed[a]) return true;
+  }
+  return false;
 }
 
 bool WriteDataFile(const std::string& path, DataFormat format, const uint8_t* image, uint32_t size) {

@@ -25,6 +25,11 @@ struct DataFileLoad {
 DataFileLoad LoadDataFile(const std::string& path, DataFormat format, uint8_t* image, uint32_t limit,
                           const LogFn& log);
 
+// Whether the file holds data for any byte of [address, address + length) below limit: a HEX file by its
+// data records, a binary file from address 0 to its end. False too when the file cannot be read (the load
+// itself reports that).
+bool DataFileCovers(const std::string& path, DataFormat format, uint32_t limit, uint32_t address, uint32_t length);
+
 // Writes size bytes of image to path in the format, replacing the file. True when every byte reached it.
 bool WriteDataFile(const std::string& path, DataFormat format, const uint8_t* image, uint32_t size);
 

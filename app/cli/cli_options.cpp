@@ -108,6 +108,26 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, 
       }
     } else if (arg == "--all") {
       options->all = true;
+    } else if (arg == "--repeat") {
+      options->repeat = true;
+    } else if (arg == "--stamp-overwrite") {
+      options->stampOverwrite = true;
+    } else if (arg == "--stamp") {
+      std::string v;
+      if (!value(&v)) return false;
+      StampSpec spec;
+      std::string why;
+      if (!ParseStampSpec(v, &spec, &why)) {
+        *error = "--stamp: " + why;
+        return false;
+      }
+      options->stamp = spec;
+    } else if (arg == "--stamp-log") {
+      if (!value(&options->stampLog)) return false;
+      if (options->stampLog.empty()) {
+        *error = arg + " needs a value";
+        return false;
+      }
     } else if (arg == "--serial" || arg == "--device") {
       std::string v;
       if (!value(&v)) return false;
@@ -175,6 +195,16 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, 
     *error = "--serial, --device and --all all choose programmers: give one";
     return false;
   }
+  if (!options->stamp && (!options->stampLog.empty() || options->stampOverwrite)) {
+    *error = "--stamp-log and --stamp-overwrite go with --stamp";
+    return false;
+  }
+  if (options->stamp && std::none_of(options->steps.begin(), options->steps.end(), [](const CliStep& s) {
+        return s.command == CliCommand::kAuto || s.command == CliCommand::kProgram || s.command == CliCommand::kVerify;
+      })) {
+    *error = "--stamp goes with auto, program or verify";
+    return false;
+  }
   if (IsGang(*options)) {
     for (const CliStep& step : options->steps) {
       if (!RunsInGang(step.command)) {
@@ -195,7 +225,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options, 
 const char* CliUsage() {
   return "usage: tormik-cli [--simulate] [--model qx410|orvenf] [--chip NAME|INDEX]\n"
          "                  [--serial S[,S...] | --device PATH | --all]\n"
-         "                  [--format hex|bin] [--strict] [--json] [--set NAME=VALUE]... COMMAND [FILE]...\n"
+         "                  [--format hex|bin] [--strict] [--json] [--set NAME=VALUE]...\n"
+         "                  [--stamp ADDR:BYTES[:START[:STEP]][:le|be|bcd|ascii] [--stamp-log FILE]\n"
+         "                  [--stamp-overwrite]] [--repeat] COMMAND [FILE]...\n"
          "\n"
          "Programs 8051-family and other chips with an ORVEN programmer. Several commands run in order on one\n"
          "connection and stop at the first failure.\n"
@@ -233,12 +265,21 @@ const char* CliUsage() {
          "                     stderr, and end with a JSON summary line: commands, result, exit status,\n"
          "                     bytes moved between host and chip, seconds\n"
          "  --set NAME=VALUE   for fuse-write: set a configuration item, by option label or hex number\n"
+         "  --stamp SPEC       write a serial number into each chip's image before auto, program or verify:\n"
+         "                     ADDR:BYTES[:START[:STEP]][:le|be|bcd|ascii], e.g. 0x1FFC:4:1000 (default\n"
+         "                     START 1, STEP 1, le); one number per chip, counted up by STEP\n"
+         "  --stamp-log FILE   record every number given out in FILE (CSV: time, programmer, chip, number,\n"
+         "                     result); a later run continues after the highest number in it\n"
+         "  --stamp-overwrite  let the stamp replace data of the file (refused otherwise)\n"
+         "  --repeat           after the commands, ask for the next chip and run them again, until q or the\n"
+         "                     end of input; with --all each round programs every socket\n"
          "  --help             this text\n"
          "\n"
-         "Environment: ORVEN_HID_SOCKET=PATH[:PATH...] talks to device processes (orven-sim) instead of USB.\n"
+         "Environment: ORVEN_HID_SOCKET=PATH[:PATH...] talks to device processes (orven-sim) instead of USB;\n"
+         "ORVEN_SIM_PROGRAMMERS=N gives the built-in simulator N programmers of each model (1 to 16).\n"
          "A data file with no data for the chip is refused before anything is sent.\n"
-         "Exit status: 0 when every command succeeded, 1 when an operation failed, no device answered or a data\n"
-         "file was refused, 2 for usage errors.\n";
+         "Exit status: 0 when every command succeeded (on every programmer, for every chip), 1 when an\n"
+         "operation failed, no device answered or a data file was refused, 2 for usage errors.\n";
 }
 
 }  // namespace orven::app

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/cli/cli_data_file.h"
+#include "tormik/stamp.h"
 
 namespace orven::app {
 
@@ -31,6 +32,10 @@ struct CliOptions {
   std::vector<std::string> serials;  // several programmers at once, by serial number (--serial A,B,...)
   bool all = false;                  // every attached programmer of the model at once
   std::optional<std::string> device; // the programmer to use, by device path
+  std::optional<StampSpec> stamp;    // a serial number into each chip's image (--stamp)
+  std::string stampLog;              // the CSV record of the numbers given out (--stamp-log)
+  bool stampOverwrite = false;       // the stamp may replace data of the file
+  bool repeat = false;               // run the commands again for the next chip until q or end of input
   std::vector<CliStep> steps;
 };
 
