@@ -74,17 +74,24 @@ std::string Seconds(uint64_t ms) {
 
 void PrintGangTable(const std::vector<GangRow>& rows, FILE* out) {
   const bool numbers = std::any_of(rows.begin(), rows.end(), [](const GangRow& r) { return r.number.has_value(); });
-  std::fprintf(out, "%-9s %-20s %-7s %8s %8s ", "serial", "chip", "result", "bytes", "seconds");
-  if (numbers) std::fprintf(out, "%-20s ", "number");
-  std::fputs("log\n", out);
-  for (const GangRow& r : rows) {
-    std::fprintf(out, "%-9s %-20s %-7s %8llu %8s ", r.result.serial.c_str(), r.chip.c_str(),
-                 r.result.ok ? "ok" : "failed", static_cast<unsigned long long>(r.result.bytes),
-                 Seconds(r.result.milliseconds).c_str());
+  auto row = [&](const std::string& serial, const std::string& chip, const char* result, const std::string& bytes,
+                 const std::string& seconds, const std::string& number, const std::string& log) {
+    char text[256];
+    std::snprintf(text, sizeof text, "%-9s %-20s %-7s %8s %8s", serial.c_str(), chip.c_str(), result, bytes.c_str(),
+                  seconds.c_str());
+    std::string line = text;
     if (numbers) {
-      std::fprintf(out, "%-20s ", r.number ? std::to_string(*r.number).c_str() : "-");
+      std::snprintf(text, sizeof text, " %-20s", number.c_str());
+      line += text;
     }
-    std::fprintf(out, "%s\n", r.result.failureLine.c_str());
+    line += " " + log;
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    std::fprintf(out, "%s\n", line.c_str());
+  };
+  row("serial", "chip", "result", "bytes", "seconds", "number", "log");
+  for (const GangRow& r : rows) {
+    row(r.result.serial, r.chip, r.result.ok ? "ok" : "failed", std::to_string(r.result.bytes),
+        Seconds(r.result.milliseconds), r.number ? std::to_string(*r.number) : "-", r.result.failureLine);
   }
   std::fflush(out);
 }
