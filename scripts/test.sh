@@ -19,10 +19,11 @@ case "$mode" in
       ctest --test-dir build-asan --output-on-failure -j"$jobs"
     ;;
   --tsan)
-    # Only the parts with threads: the programmer's worker, the gang of programmers at once, the link, the
-    # simulator, and the debugger's stop request arriving while a go polls (emulator link and driver).
-    ORVEN_TARGETS="programmer_tests tormik_gang_tests link_tests emulator_tests sim_emulator_tests driver_e2e_tests orven-sim" scripts/setup.sh build-tsan -DORVEN_SANITIZE=thread -DORVEN_BENCH=OFF -DORVEN_GUI=OFF >/dev/null
-    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(Operation|FaultMatrix|Faults/GangFault|GangRunner|FirmwareUpdate|Connect|SimBus|EmulatorRun|EmulatorThreads|EndToEnd.Stop)'
+    # Only the parts with threads: the programmer's worker, the gang of programmers at once and its serial
+    # numbers, the link, the simulator, and the debugger's stop request arriving while a go polls (emulator
+    # link and driver).
+    ORVEN_TARGETS="programmer_tests tormik_gang_tests app_core_tests link_tests emulator_tests sim_emulator_tests driver_e2e_tests orven-sim" scripts/setup.sh build-tsan -DORVEN_SANITIZE=thread -DORVEN_BENCH=OFF -DORVEN_GUI=OFF >/dev/null
+    TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(Operation|FaultMatrix|Faults/GangFault|GangRunner|StampLog.ManyWorkers|FirmwareUpdate|Connect|SimBus|EmulatorRun|EmulatorThreads|EndToEnd.Stop)'
     ;;
   --fuzz)
     ORVEN_TARGETS=fuzzers scripts/setup.sh build-fuzz -DORVEN_FUZZ=ON -DORVEN_GUI=OFF -DORVEN_BENCH=OFF \

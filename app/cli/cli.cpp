@@ -26,6 +26,7 @@
 #include "tormik/session.h"
 #include "tormik/texts.h"
 #include "firmware/carried_firmware.h"
+#include "link/hid.h"
 #include "programmer/ice_api.h"
 #include "programmer/texts.h"
 
@@ -508,8 +509,13 @@ int CliRun::GangTargets(std::vector<GangTarget>* targets, uint16_t* modelWord) {
   if (options_.all) {
     modelIndex_ = options_.model ? *options_.model : (ini_.GetInt(kSectionSystem, kKeyModel) != 0 ? 1 : 0);
     *modelWord = modelIndex_ == 0 ? kQx410ModelWord : kOrvenfModelWord;
+    // A programmer of the model's product that did not answer its identify stays in the gang, so that it fails
+    // where the user sees it instead of being left out without a word.
+    const uint16_t product = *modelWord == kQx410ModelWord ? link::kProductQx410 : link::kProductOrvenf;
     for (const AttachedProgrammer& p : found) {
-      if (p.identified && p.identity.ModelWord() == *modelWord) targets->push_back(target(p));
+      if (p.identified ? p.identity.ModelWord() == *modelWord : p.device.productId == product) {
+        targets->push_back(p.identified ? target(p) : GangTarget{p.device.path, "?", &Env().GetClock()});
+      }
     }
     if (targets->empty()) {
       std::fprintf(err_, "tormik-cli: no %s programmer is attached (see 'tormik-cli list')\n", ModelName(*modelWord));
