@@ -15,6 +15,7 @@
 #include "app/cli/cli_fuse.h"
 #include "app/cli/cli_data_file.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/cli_sink.h"
 #include "app/cli/cli_stamps.h"
 #include "app/cli/gang_printer.h"
 #include "tormik/device_choice.h"
@@ -33,73 +34,8 @@
 namespace orven::app {
 namespace {
 
-using programmer::Notification;
-
-// Prints the log as the window shows it and draws a progress bar on a terminal.
-class CliSink final : public programmer::NotificationSink {
- public:
-  CliSink(FILE* out, FILE* err) : out_(out), err_(err), tty_(isatty(fileno(err)) != 0) {}
-
-  void Notify(const Notification& n) override {
-    switch (n.code) {
-      case programmer::kNotifyLog:
-        ClearBar();
-        std::fputs(n.text, out_);
-        std::fflush(out_);
-        DrawBar();
-        break;
-      case programmer::kNotifyProgressCount:
-        total_ = n.value;
-        done_ = 0;
-        showing_ = true;
-        DrawBar();
-        break;
-      case programmer::kNotifyProgressStep:
-        ++done_;
-        DrawBar();
-        break;
-      case programmer::kNotifyFinished:
-        ClearBar();
-        showing_ = false;
-        break;
-      case programmer::kNotifyFirmwareUpdated:
-        firmwareUpdated_ = true;
-        break;
-      default:
-        break;
-    }
-  }
-  bool FirmwareUpdated() const { return firmwareUpdated_; }
-
- private:
-  void DrawBar() {
-    if (!tty_ || !showing_) return;
-    constexpr uint32_t kWidth = 40;
-    const uint32_t filled = total_ == 0 ? kWidth : std::min<uint32_t>(kWidth, done_ * kWidth / total_);
-    std::fprintf(err_, "\r[%s%s] %u/%u", std::string(filled, '#').c_str(), std::string(kWidth - filled, '.').c_str(),
-                 done_, total_);
-    std::fflush(err_);
-    barDrawn_ = true;
-  }
-  void ClearBar() {
-    if (!barDrawn_) return;
-    std::fputs("\r\033[K", err_);
-    std::fflush(err_);
-    barDrawn_ = false;
-  }
-
-  FILE* out_;
-  FILE* err_;
-  bool tty_;
-  bool showing_ = false;
-  bool barDrawn_ = false;
-  bool firmwareUpdated_ = false;
-  uint32_t total_ = 0;
-  uint32_t done_ = 0;
-};
-
 int Usage(FILE* err, const std::string& reason) {
-  // The first two lines of the full text are the synopsis.
+  // The lines before the first blank line of the full text are the synopsis.
   std::string usage = CliUsage();
   size_t end = usage.find("\n\n");
   std::fprintf(err, "tormik-cli: %s\n%s\nTry 'tormik-cli --help' for more.\n", reason.c_str(),
