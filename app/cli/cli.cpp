@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 
 #include "tormik/chip_catalogue.h"
@@ -349,7 +350,10 @@ int CliRun::Run() {
   return Rounds([this] {
     const int status = RunSteps();
     const bool good = status == 0;
-    stamps_.Finish(0, ConnectedSerial(), ChipName(catalogue_->Chip(chipIndex_)), good);
+    if (const std::optional<uint64_t> number =
+            stamps_.Finish(0, ConnectedSerial(), ChipName(catalogue_->Chip(chipIndex_)), good)) {
+      std::fprintf(log_, "stamp: %llu %s\n", static_cast<unsigned long long>(*number), good ? "good" : "spoiled");
+    }
     // The next chip starts on a fresh connection after a failure: the programmer may have gone and come back.
     if (!good) api_.reset();
     ++(good ? good_ : failed_);

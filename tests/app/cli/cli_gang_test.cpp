@@ -213,6 +213,11 @@ TEST(CliGang, RepeatRunsAChipAfterAChipUntilQOrTheEndOfInput) {
                             c.input);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_NE(r.out.find(c.firstCount + prompt), std::string::npos) << r.out;
+    if (*c.who == '\0') {
+      // One programmer prints its chip's number where a gang prints its table.
+      EXPECT_NE(r.out.find("烧写完成.\nstamp: " + std::to_string(c.lastNumber) + " good\n" + "good: "), std::string::npos)
+          << r.out;
+    }
     EXPECT_NE(r.out.find(prompt + c.summary), std::string::npos) << r.out;
     // The gang's workers finish in any order: the highest number must be there, and none above it.
     const std::string text = ReadAll(log);
