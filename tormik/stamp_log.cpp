@@ -1,5 +1,7 @@
 #include "tormik/stamp_log.h"
 
+#include <sys/file.h>
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -104,18 +106,25 @@ StampIssuer::~StampIssuer() {
 }
 
 bool StampIssuer::OpenLog(const std::string& path, std::string* error) {
-  std::string text;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
-    const bool failed = std::ferror(f) != 0;
+  // Opened for appending (created when missing) and locked for the whole run before it is read: a second run
+  // on the same log at the same time would give out the same numbers.
+  FILE* f = std::fopen(path.c_str(), "a+b");
+  if (f == nullptr) {
+    *error = "cannot open the stamp log '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  if (::flock(fileno(f), LOCK_EX | LOCK_NB) != 0) {
+    *error = "the stamp log '" + path + "' is in use by another run";
     std::fclose(f);
-    if (failed) {
-      *error = "cannot read the stamp log '" + path + "'";
-      return false;
-    }
-  } else if (errno != ENOENT) {
-    *error = "cannot read the stamp log '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  std::string text;
+  std::rewind(f);
+  char chunk[4096];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+  if (std::ferror(f) != 0) {
+    *error = "cannot read the stamp log '" + path + "'";
+    std::fclose(f);
     return false;
   }
   std::optional<uint64_t> highest;
@@ -123,6 +132,7 @@ bool StampIssuer::OpenLog(const std::string& path, std::string* error) {
   if (!HighestLoggedNumber(text, &highest, &badLine)) {
     *error = "line " + std::to_string(badLine) + " of the stamp log '" + path +
              "' is not time,programmer,chip,number,result: the numbers it gave out are unknown";
+    std::fclose(f);
     return false;
   }
   std::lock_guard lock(mutex_);
@@ -133,11 +143,7 @@ bool StampIssuer::OpenLog(const std::string& path, std::string* error) {
       next_ = *highest + spec_.step;
     }
   }
-  log_ = std::fopen(path.c_str(), "ab");
-  if (log_ == nullptr) {
-    *error = "cannot write the stamp log '" + path + "': " + std::strerror(errno);
-    return false;
-  }
+  log_ = f;
   if (text.empty()) {
     std::fprintf(log_, "%s\n", kStampLogHeader);
     std::fflush(log_);

@@ -39,7 +39,8 @@ class StampIssuer {
   StampIssuer& operator=(const StampIssuer&) = delete;
 
   // Reads the log at path (a missing or empty file is a new log), continues after its highest number, and
-  // keeps the file open to append to. False, with *error, when it cannot be read or written.
+  // keeps the file open and locked to append to. False, with *error, when it cannot be read or written, or
+  // another run holds it.
   bool OpenLog(const std::string& path, std::string* error);
 
   // The next number, logged as "issued" for the programmer and chip. False when the numbers are used up (the

@@ -176,6 +176,9 @@ TEST(StampLog, ALaterRunContinuesAfterTheHighestNumberGoodOrSpoiled) {
     uint64_t c = 0;
     ASSERT_TRUE(issuer.Issue("P1", "CHIP", &c, &error));
     EXPECT_EQ(c, 120u) << "the spoiled 110 is never given again";
+    StampIssuer second(spec);
+    EXPECT_FALSE(second.OpenLog(path, &error)) << "a second run on the same log at once";
+    EXPECT_NE(error.find("in use"), std::string::npos) << error;
   }
   EXPECT_EQ(Lines(path).size(), 6u) << "no second header";
   {
