@@ -136,6 +136,8 @@ class CliRun {
  private:
   int CheckDataFiles();
   int LoadStepFile(const CliStep& step, uint32_t flashSize, bool report, uint8_t* image);
+  // The chip of catalogue_: --chip, else the model's ChipNO in the settings. 2 when --chip names none.
+  int ChooseChip();
   int RunSteps();
   int RunGang();
   int GangRound(const GangJob& job, const std::vector<GangTarget>& targets);
@@ -318,6 +320,17 @@ int CliRun::Connect() {
   return 0;
 }
 
+int CliRun::ChooseChip() {
+  chipIndex_ = catalogue_->ClampChipNo(ini_.GetInt(catalogue_->settingsSection, kKeyChipNo));
+  if (options_.chip) {
+    chipIndex_ = IsNumber(*options_.chip) ? std::stoi(*options_.chip) : catalogue_->FindChip(*options_.chip);
+    if (chipIndex_ < 0 || static_cast<size_t>(chipIndex_) >= catalogue_->Size()) {
+      return Usage(err_, "unknown chip '" + *options_.chip + "' (see 'tormik-cli chips')");
+    }
+  }
+  return 0;
+}
+
 int CliRun::Run() {
   if (options_.help) {
     std::fputs(CliUsage(), out_);
@@ -332,13 +345,7 @@ int CliRun::Run() {
   // Model and chip: from the options, else from the settings file (which the command line never writes).
   modelIndex_ = options_.model ? *options_.model : (ini_.GetInt(kSectionSystem, kKeyModel) != 0 ? 1 : 0);
   catalogue_ = &CatalogueForModelIndex(modelIndex_);
-  chipIndex_ = catalogue_->ClampChipNo(ini_.GetInt(catalogue_->settingsSection, kKeyChipNo));
-  if (options_.chip) {
-    chipIndex_ = IsNumber(*options_.chip) ? std::stoi(*options_.chip) : catalogue_->FindChip(*options_.chip);
-    if (chipIndex_ < 0 || static_cast<size_t>(chipIndex_) >= catalogue_->Size()) {
-      return Usage(err_, "unknown chip '" + *options_.chip + "' (see 'tormik-cli chips')");
-    }
-  }
+  if (int status = ChooseChip(); status != 0) return status;
   if (int status = CheckDataFiles(); status != 0) return status;
 
   // The configuration buffer starts from the chip's defaults; --set changes are checked before connecting.
@@ -480,6 +487,10 @@ int CliRun::GangTargets(std::vector<GangTarget>* targets, uint16_t* modelWord) {
     if (match->identity.ModelWord() != *modelWord || !IsKnownModel(*modelWord)) {
       return Usage(err_, "the programmers named by --serial are not all of one model (give --model)");
     }
+    // Two workers on one programmer would interleave their commands on its link.
+    if (std::any_of(targets->begin(), targets->end(), [&](const GangTarget& t) { return t.path == match->device.path; })) {
+      return Usage(err_, "--serial names the programmer '" + serial + "' twice");
+    }
     targets->push_back(target(*match));
   }
   modelIndex_ = *modelWord == kQx410ModelWord ? 0 : 1;
@@ -491,13 +502,7 @@ int CliRun::RunGang() {
   uint16_t modelWord = 0;
   if (int status = GangTargets(&targets, &modelWord); status != 0) return status;
   catalogue_ = &CatalogueForModelIndex(modelIndex_);
-  chipIndex_ = catalogue_->ClampChipNo(ini_.GetInt(catalogue_->settingsSection, kKeyChipNo));
-  if (options_.chip) {
-    chipIndex_ = IsNumber(*options_.chip) ? std::stoi(*options_.chip) : catalogue_->FindChip(*options_.chip);
-    if (chipIndex_ < 0 || static_cast<size_t>(chipIndex_) >= catalogue_->Size()) {
-      return Usage(err_, "unknown chip '" + *options_.chip + "' (see 'tormik-cli chips')");
-    }
-  }
+  if (int status = ChooseChip(); status != 0) return status;
   const ChipEntry& chip = catalogue_->Chip(chipIndex_);
   if (int status = CheckDataFiles(); status != 0) return status;
   const bool fuseWrite = std::any_of(options_.steps.begin(), options_.steps.end(),

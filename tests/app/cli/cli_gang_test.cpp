@@ -190,6 +190,26 @@ TEST(CliGang, StampsOutsideTheChipOrOverTheFileAreRefusedBeforeAnythingIsSent) {
   }
 }
 
+TEST(CliGang, OneProgrammerNamedTwiceOrUnknownIsRefusedBeforeAnythingIsSent) {
+  const struct {
+    const char* serials;
+    int status;
+    const char* message;
+  } cases[] = {
+      {"01AB0080,01ab0080", 2, "--serial names the programmer '01ab0080' twice"},
+      {"01AB0080,01AB0080", 2, "--serial takes serial numbers separated by commas"},
+      {"01AB0080,01AB00FF", 1, "no programmer with serial number '01AB00FF'"},
+      {"01AB0080,", 2, "--serial takes serial numbers separated by commas"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.serials);
+    const CliResult r = Cli("ORVEN_SIM_PROGRAMMERS=2", "--simulate --serial " + std::string(c.serials) + " erase");
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("设备连接成功"), std::string::npos) << r.out;
+  }
+}
+
 TEST(CliGang, RepeatRunsAChipAfterAChipUntilQOrTheEndOfInput) {
   const std::string log = Temp("repeat.csv");
   std::remove(log.c_str());
