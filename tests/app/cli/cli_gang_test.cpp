@@ -167,46 +167,32 @@ TEST(CliGang, NoNumberIsGivenTwiceAcrossManyRunsOfFourAndTheTableShowsThem) {
   EXPECT_EQ(good, 4 * kRuns);
 }
 
-TEST(CliGang, StampsOutsideTheChipOrOverTheFileAreRefusedBeforeAnythingIsSent) {
+TEST(CliGang, BadStampsAndProgrammerChoicesAreRefusedBeforeAnythingIsSent) {
+  const std::string autoFile = " auto " + Example();
   const struct {
-    const char* stamp;
+    std::string args;
     int status;
     const char* message;
   } cases[] = {
-      {"0x1FFE:4", 2, "do not lie inside the chip's 0x2000 bytes"},
-      {"0x2000:1", 2, "do not lie inside"},
-      {"0x10:2", 2, "lie over data of"},
-      {"0x10:2 --stamp-overwrite", 0, ""},
-      {"0x10:9", 2, "--stamp: the stamp takes 1 to 8 bytes"},
+      {"--stamp 0x1FFE:4" + autoFile, 2, "do not lie inside the chip's 0x2000 bytes"},
+      {"--all --stamp 0x2000:1" + autoFile, 2, "do not lie inside"},
+      {"--stamp 0x10:2" + autoFile, 2, "lie over data of"},
+      {"--all --stamp 0x10:2" + autoFile, 2, "lie over data of"},
+      {"--all --stamp 0x10:2 --stamp-overwrite" + autoFile, 0, ""},
+      {"--stamp 0x10:9" + autoFile, 2, "--stamp: the stamp takes 1 to 8 bytes"},
+      {"--stamp 0x1FF0:2 erase", 2, "--stamp goes with auto, program or verify"},
+      {"--serial 01AB0080,01ab0080 erase", 2, "--serial names the programmer '01ab0080' twice"},
+      {"--serial 01AB0080,01AB0080 erase", 2, "--serial takes serial numbers separated by commas"},
+      {"--serial 01AB0080, erase", 2, "--serial takes serial numbers separated by commas"},
+      {"--serial 01AB0080,01AB00FF erase", 1, "no programmer with serial number '01AB00FF'"},
+      {"--all read out.hex", 2, "'read' does not run on several programmers at once"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.stamp);
-    for (const char* who : {"", "--all "}) {
-      const CliResult r = Cli("", std::string("--simulate ") + who + kChip + "--stamp " + c.stamp + " auto " + Example());
-      EXPECT_EQ(r.status, c.status) << r.out << r.err;
-      EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-      EXPECT_EQ(r.out.find("设备连接成功") == std::string::npos, c.status != 0) << r.out;
-    }
-  }
-}
-
-TEST(CliGang, OneProgrammerNamedTwiceOrUnknownIsRefusedBeforeAnythingIsSent) {
-  const struct {
-    const char* serials;
-    int status;
-    const char* message;
-  } cases[] = {
-      {"01AB0080,01ab0080", 2, "--serial names the programmer '01ab0080' twice"},
-      {"01AB0080,01AB0080", 2, "--serial takes serial numbers separated by commas"},
-      {"01AB0080,01AB00FF", 1, "no programmer with serial number '01AB00FF'"},
-      {"01AB0080,", 2, "--serial takes serial numbers separated by commas"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.serials);
-    const CliResult r = Cli("ORVEN_SIM_PROGRAMMERS=2", "--simulate --serial " + std::string(c.serials) + " erase");
-    EXPECT_EQ(r.status, c.status);
+    SCOPED_TRACE(c.args);
+    const CliResult r = Cli("ORVEN_SIM_PROGRAMMERS=2", "--simulate " + kChip + c.args);
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-    EXPECT_EQ(r.out.find("设备连接成功"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("设备连接成功") == std::string::npos, c.status != 0) << r.out;
   }
 }
 
