@@ -9,7 +9,7 @@
 #include <regex>
 #include <string>
 
-#include "app/hex_file.h"
+#include "tormik/hex_file.h"
 #include "sim/mcs51/core.h"
 #include "tests/mcs51/ucsim_harness.h"
 

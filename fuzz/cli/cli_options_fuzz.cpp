@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_options.h"
+#include "app/cli/cli_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> args(1);

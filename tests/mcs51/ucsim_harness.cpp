@@ -12,7 +12,7 @@
 #include <regex>
 #include <sstream>
 
-#include "app/hex_file.h"
+#include "tormik/hex_file.h"
 #include "sim/mcs51/core.h"
 
 #ifndef ORVEN_SDCC

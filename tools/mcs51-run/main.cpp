@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/hex_file.h"
+#include "tormik/hex_file.h"
 #include "sim/mcs51/core.h"
 #include "sim/mcs51/state_dump.h"
 #include "tools/mcs51-run/texts.h"

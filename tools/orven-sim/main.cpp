@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/device_environment.h"
+#include "tormik/device_environment.h"
 #include "link/clock.h"
 #include "firmware/carried_firmware.h"
 #include "sim/devices.h"
