@@ -1,0 +1,36 @@
+// Values as a tree a debugger front end browses: each node has a name, its type's text and its value's text,
+// and its children (members, elements, the target of a pointer) are read only when asked for, with one
+// request for all of them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "debugger/value_formatter.h"
+
+namespace orven::debugger {
+
+struct VariableNode {
+  std::string name;         // "len", "[3]", "*p"
+  std::string type;         // "unsigned char [16]"
+  std::string value;        // as print shows it; a failed read is "<error: ...>"
+  uint32_t childCount = 0;  // members, elements, or 1 for a pointer that leads somewhere
+  Value place;              // where it lives, for Children()
+};
+
+class VariableTree {
+ public:
+  explicit VariableTree(ValueAccess& access, FormatOptions options = {}) : access_(access), options_(options) {}
+
+  // A node for a named value (reads it to show it).
+  VariableNode Make(std::string name, Value value);
+  // Children [start, start + count) of a node, from one read.
+  std::vector<VariableNode> Children(const VariableNode& parent, uint32_t start = 0, uint32_t count = UINT32_MAX);
+
+ private:
+  ValueAccess& access_;
+  FormatOptions options_;
+};
+
+}  // namespace orven::debugger
