@@ -279,6 +279,9 @@ class Parser {
         auto index = Assignment();
         if (!index || !TakePunct("]")) return Fail();
         n = Make(NodeKind::kIndex, Op::kNone, std::move(n), std::move(index));
+      } else if (IsPunct("(")) {
+        error_ = texts::kNoCalls;
+        return nullptr;
       } else if (IsPunct(".") || IsPunct("->")) {
         NodeKind kind = IsPunct(".") ? NodeKind::kMember : NodeKind::kArrow;
         ++pos_;

@@ -13,6 +13,7 @@ inline constexpr const char* kEmptyCharacter = "Empty character constant.";
 inline constexpr const char* kTooLong = "Expression too long (more than %u characters).";
 inline constexpr const char* kTooDeep = "Expression nested too deeply (more than %u levels).";
 inline constexpr const char* kInvalidRegister = "Invalid register \"$%s\".";
+inline constexpr const char* kNoCalls = "Calling functions of the program is not supported.";
 inline constexpr const char* kNoMember = "There is no member named %s.";
 inline constexpr const char* kNotStruct = "Attempt to extract a component of a value that is not a structure.";
 inline constexpr const char* kNotStructPointer =
