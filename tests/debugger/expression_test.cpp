@@ -432,6 +432,44 @@ TEST_F(ExpressionTest, InfoLocalsAndArgs) {
   EXPECT_EQ(FrameVariables(nowhere).Locals(), std::vector<std::string>{"No symbol table info available."});
 }
 
+// A function with 20 locals in one space, laid out as the compiler's overlay lays them (one after the other)
+// or split in two distant groups: their values take one request per group, not one per local.
+TEST(FrameVariablesTest, TwentyLocalsOfOneSpaceInFewRequests) {
+  const struct {
+    const char* space;
+    uint32_t secondGroupAt;  // where locals 10-19 start (a small gap is read through)
+    size_t requests;
+  } layouts[] = {{"E", 0, 1}, {"E", 0x60, 1}, {"F", 0x400, 2}, {"G", 0, 1}};
+  for (const auto& layout : layouts) {
+    std::string records = "M:g\nF:G$g$0_0$0({2}DF,SV:S),C,0,0,0,0,0\n";
+    std::string addresses;
+    uint32_t at = 0x30;
+    for (int i = 0; i < 20; ++i) {
+      if (i == 10 && layout.secondGroupAt) at = layout.secondGroupAt;
+      const char* type = i % 3 == 0 ? "{1}SC:U" : i % 3 == 1 ? "{2}SI:S" : "{4}SL:S";
+      std::string key = "Lg.g$v" + std::to_string(i) + "$1_0$1";
+      records += "S:" + key + "(" + type + ")," + layout.space + ",0,0\n";
+      char line[64];
+      std::snprintf(line, sizeof line, "L:%s:%X\n", key.c_str(), at);
+      addresses += line;
+      at += i % 3 == 0 ? 1 : i % 3 == 1 ? 2 : 4;
+    }
+    records += addresses + "L:G$g$0$0:100\nL:C$g.c$3$1_0$1:100\nL:XG$g$0$0:120\n";
+    debuginfo::CdbParser parser("g.cdb");
+    debuginfo::DebugInfo info = parser.Parse(records);
+    ASSERT_TRUE(parser.Diagnostics().empty()) << parser.Diagnostics()[0].ToString();
+    testing::MemoryImageTarget target;
+    MemoryReader memory(target);
+    FrameContext frame;
+    frame.pc = 0x100;
+    Evaluator evaluator(info, memory, frame);
+    auto locals = FrameVariables(evaluator).Locals();
+    EXPECT_EQ(locals.size(), 20u);
+    EXPECT_EQ(locals[19], "v19 = 0");
+    EXPECT_EQ(target.reads, layout.requests) << layout.space << " " << layout.secondGroupAt;
+  }
+}
+
 TEST_F(ExpressionTest, VariableTreeReadsChildrenWhenAsked) {
   MemoryReader memory(target_);
   Evaluator evaluator(info_, memory, Frame(kInF));
