@@ -36,8 +36,9 @@ Outcome<Scalar> PointerArithmetic(Op op, const Scalar& pointer, const Scalar& ot
     return IntegerScalar(difference / static_cast<int64_t>(element), IntType());
   }
   if (!IsIntegral(other.type)) return Outcome<Scalar>::Fail(texts::kNotNumber);
-  int64_t delta = Promote(other).Signed() * static_cast<int64_t>(element);
-  if (op == Op::kSub) delta = -delta;
+  // Addresses wrap within the pointer's width, so the arithmetic may wrap as well.
+  uint64_t delta = static_cast<uint64_t>(Promote(other).Signed()) * element;
+  if (op == Op::kSub) delta = 0 - delta;
   uint32_t address = AddressOfPointer(kind, static_cast<uint32_t>(pointer.bits));
   uint32_t width = kind == PointerKind::kGeneric ? 0xFFFF : static_cast<uint32_t>(Mask(pointer.type.size));
   if (kind == PointerKind::kGeneric && (pointer.bits >> 16) != 0 &&
@@ -45,7 +46,7 @@ Outcome<Scalar> PointerArithmetic(Op op, const Scalar& pointer, const Scalar& ot
     width = 0xFF;
   }
   Scalar out = pointer;
-  uint64_t moved = static_cast<uint64_t>(static_cast<int64_t>(address) + delta) & width;
+  uint64_t moved = (address + delta) & width;
   out.bits = (pointer.bits & ~uint64_t{width}) | moved;
   return out;
 }

@@ -61,8 +61,14 @@ Outcome<std::string> ValueFormatter::Format(Value& value) {
 
 std::string ValueFormatter::Text(Value& value, bool topLevel) {
   const Type& t = value.type;
-  if (IsStruct(t)) return Struct(value);
-  if (IsArray(t)) return Array(value);
+  if (IsStruct(t) || IsArray(t)) {
+    // Damaged records could nest structs without end; a real program never comes near this depth.
+    if (depth_ >= kMaxNesting) return "{...}";
+    ++depth_;
+    std::string text = IsStruct(t) ? Struct(value) : Array(value);
+    --depth_;
+    return text;
+  }
   if (IsFunction(t)) {
     uint32_t at = value.location.address;
     std::string symbol = CodeSymbol(access_.Info(), at);
@@ -114,7 +120,8 @@ std::string ValueFormatter::Pointer(const Type& type, uint64_t bits, bool topLev
 std::string ValueFormatter::Array(Value& value) {
   uint32_t count = value.type.chain[0].count;
   uint32_t element = access_.Info().SizeOf(value.type, 1);
-  uint32_t available = element == 0 ? count : static_cast<uint32_t>(value.bytes.size() / element);
+  uint32_t available =
+      element == 0 ? std::min(count, kPrintElementLimit) : static_cast<uint32_t>(value.bytes.size() / element);
   std::vector<std::string> texts;
   for (uint32_t i = 0; i < count && i < available; ++i) {
     Value e = access_.Element(value, i);

@@ -36,8 +36,11 @@ class ValueFormatter {
   std::string Array(Value& value);
   std::string Struct(Value& value);
 
+  static constexpr unsigned kMaxNesting = 32;
+
   ValueAccess& access_;
   FormatOptions options_;
+  unsigned depth_ = 0;
 };
 
 // A character as gdb quotes it: 'A', '\n', '\000', '\375'.

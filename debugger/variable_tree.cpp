@@ -35,7 +35,8 @@ VariableNode VariableTree::Make(std::string name, Value value) {
 std::vector<VariableNode> VariableTree::Children(const VariableNode& parent, uint32_t start, uint32_t count) {
   std::vector<VariableNode> out;
   const Value& v = parent.place;
-  uint32_t end = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{start} + count, parent.childCount));
+  uint64_t wanted = std::min(count, kMaxChildrenAtOnce);
+  uint32_t end = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{start} + wanted, parent.childCount));
   if (start >= end) return out;
   if (IsPointer(v.type)) {
     Value pointer = v;

@@ -19,13 +19,16 @@ struct VariableNode {
   Value place;              // where it lives, for Children()
 };
 
+// Children handed out by one Children() call at most; a front end pages through longer arrays.
+inline constexpr uint32_t kMaxChildrenAtOnce = 1000;
+
 class VariableTree {
  public:
   explicit VariableTree(ValueAccess& access, FormatOptions options = {}) : access_(access), options_(options) {}
 
   // A node for a named value (reads it to show it).
   VariableNode Make(std::string name, Value value);
-  // Children [start, start + count) of a node, from one read.
+  // Children [start, start + count) of a node (at most kMaxChildrenAtOnce), from one read.
   std::vector<VariableNode> Children(const VariableNode& parent, uint32_t start = 0, uint32_t count = UINT32_MAX);
 
  private:
