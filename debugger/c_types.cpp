@@ -88,6 +88,15 @@ Type PointerTo(const Type& target, PointerKind kind) {
   return t;
 }
 
+Type FunctionReturning(const Type& result) {
+  Type t = result;
+  debuginfo::TypeElement f;
+  f.code = TypeCode::kFunction;
+  t.chain.insert(t.chain.begin(), f);
+  t.size = 0;
+  return t;
+}
+
 Type TargetOf(const Type& type, const DebugInfo& info) {
   Type t = type;
   if (t.chain.size() > 1) t.chain.erase(t.chain.begin());

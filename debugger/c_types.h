@@ -21,6 +21,8 @@ Type BasicType(TypeCode code, bool isUnsigned = false);
 Type IntegerType(uint32_t size, bool isUnsigned);
 // A pointer of `kind` to `target`.
 Type PointerTo(const Type& target, PointerKind kind);
+// A function returning `result` (its parameters are not recorded).
+Type FunctionReturning(const Type& result);
 // What a pointer points to, or an array's element: the chain without its first element, sized.
 Type TargetOf(const Type& type, const DebugInfo& info);
 // The type with its size computed from its chain (for types the parser built).

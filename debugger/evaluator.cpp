@@ -112,14 +112,15 @@ Outcome<Value> Evaluator::Name(const std::string& name) {
   return ValueOf(*s);
 }
 
-Outcome<uint32_t> Evaluator::FrameBase() {
+Outcome<uint32_t> Evaluator::FrameBase(const std::string& symbol) {
   if (frame_.frameBase) return *frame_.frameBase;
-  if (!frame_.framePointerAddress) return Outcome<uint32_t>::Fail("");
+  if (!frame_.framePointerAddress) return Fail<uint32_t>(texts::kNoFrame, symbol);
   uint8_t bp = 0;
   PortResult r = access_.Memory().Read(Space::kData, *frame_.framePointerAddress, std::span(&bp, 1));
-  if (!r.ok)
+  if (!r.ok) {
     return Fail<uint32_t>(texts::kCannotAccessBecause,
                           ValueAccess::PlaceName(Space::kData, *frame_.framePointerAddress), r.reason);
+  }
   frame_.frameBase = bp;
   return uint32_t{bp};
 }
@@ -160,9 +161,8 @@ Outcome<Value> Evaluator::ValueOf(const Symbol& s) {
     case AddressSpace::kExternalStack: {
       // Stack locals lie at fixed offsets from the frame pointer: the idata stack, or with --xstack the
       // pseudo stack in the first page of external RAM.
-      Outcome<uint32_t> base = FrameBase();
-      if (!base)
-        return Outcome<Value>::Fail(base.error.empty() ? Fail<Value>(texts::kNoFrame, s.name).error : base.error);
+      Outcome<uint32_t> base = FrameBase(s.name);
+      if (!base) return Outcome<Value>::Fail(base.error);
       l.space = s.space == AddressSpace::kInternalStack ? Space::kIdata : Space::kPdata;
       l.address = static_cast<uint32_t>(static_cast<int64_t>(*base) + s.stackOffset) & 0xFF;
       return v;
@@ -180,9 +180,7 @@ Outcome<Value> Evaluator::Register(const std::string& name) {
     Value v;
     if (r.id == RegisterId::kPc) {
       // The PC points at code, as gdb shows it: a pointer to a function.
-      v.type = PointerTo(PointerTo(BasicType(TypeCode::kVoid), PointerKind::kCode), PointerKind::kCode);
-      v.type.chain[1].code = TypeCode::kFunction;
-      v.type.size = 2;
+      v.type = PointerTo(FunctionReturning(BasicType(TypeCode::kVoid)), PointerKind::kCode);
       if (!frame_.innermost) return ValueAccess::FromScalar(IntegerScalar(frame_.pc, v.type));
     } else {
       v.type = IntegerType(r.size, true);

@@ -51,7 +51,8 @@ class Evaluator {
   Outcome<Value> Cast(const Node& node);
   Outcome<Value> Assign(const Node& node);
   Outcome<Scalar> ScalarOf(const Node& node);
-  Outcome<uint32_t> FrameBase();
+  // The frame pointer, read once when the caller did not give it; `symbol` names the local in a failure.
+  Outcome<uint32_t> FrameBase(const std::string& symbol);
 
   ValueAccess access_;
   FrameContext frame_;

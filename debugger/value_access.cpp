@@ -30,6 +30,12 @@ uint32_t RegisterValue(const RegisterSet& set, RegisterId id) {
   }
 }
 
+std::string RegisterName(RegisterId id) {
+  static constexpr const char* kNames[] = {"r0", "r1", "r2", "r3", "r4", "r5", "r6",
+                                           "r7", "acc", "b", "psw", "sp", "dptr", "pc"};
+  return kNames[static_cast<size_t>(id) % 14];
+}
+
 uint64_t LittleEndian(const std::vector<uint8_t>& bytes) {
   uint64_t v = 0;
   for (size_t i = std::min<size_t>(bytes.size(), 8); i-- > 0;) v = v << 8 | bytes[i];
@@ -172,7 +178,7 @@ std::string ValueAccess::StoreBytes(const Location& l, std::span<const uint8_t> 
       uint32_t v = 0;
       for (size_t i = std::min<size_t>(bytes.size(), 4); i-- > 0;) v = v << 8 | bytes[i];
       PortResult r = memory_.WriteRegister(l.cpu, v);
-      return r.ok ? std::string() : Printf(texts::kCannotWriteRegister, "", r.reason);
+      return r.ok ? std::string() : Printf(texts::kCannotWriteRegister, RegisterName(l.cpu), r.reason);
     }
     case LocationKind::kBit: {
       uint8_t byte = 0;

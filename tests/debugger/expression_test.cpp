@@ -399,6 +399,8 @@ TEST_F(ExpressionTest, LostRepliesAreErrorsNeverValues) {
   EXPECT_EQ(Print("buf[1] = 3"), "error: Cannot access memory at address X:0x0011 (no reply from the pod)");
   target_.refuse = Space::kData;
   EXPECT_EQ(Print("$acc"), "error: Cannot read the registers (no reply from the pod)");
+  EXPECT_EQ(Print("$dptr = 1"), "error: Cannot write register $dptr (no reply from the pod)");
+  EXPECT_EQ(Print("arr", kInR), "error: Cannot access memory at address D:0x40 (no reply from the pod)");
   EXPECT_EQ(Print("i16"), "error: Cannot access memory at address D:0x0A (no reply from the pod)");
 }
 
@@ -412,6 +414,18 @@ TEST_F(ExpressionTest, OuterFramesDoNotShowReusedRegisters) {
   EXPECT_EQ(*ValueFormatter(evaluator.Access()).Format(*a), "<not saved>");
   EXPECT_EQ(evaluator.Evaluate("a + 1").error, texts::kNotSaved);
   EXPECT_EQ(*ValueFormatter(evaluator.Access()).Format(*evaluator.Evaluate("total")), "100000");
+  EXPECT_EQ(evaluator.Evaluate("$pc").value->bytes, (std::vector<uint8_t>{0x18, 0x01})) << "the frame's own PC";
+
+  // A reentrant function's locals need its frame pointer: given, read from where the compiler keeps it, or
+  // missing.
+  FrameContext given = Frame(kInR);
+  given.frameBase = 0x3E;  // arr at 0x3F-0x40
+  Evaluator withBase(info_, memory, given);
+  EXPECT_EQ(*ValueFormatter(withBase.Access()).Format(*withBase.Evaluate("arr")), "{0, 64}");
+  FrameContext unknown = Frame(kInR);
+  unknown.framePointerAddress.reset();
+  EXPECT_EQ(Evaluator(info_, memory, unknown).Evaluate("arr").error,
+            "Cannot find the frame of \"arr\": no frame pointer for this frame.");
 }
 
 TEST_F(ExpressionTest, InfoLocalsAndArgs) {

@@ -56,6 +56,7 @@ class MemoryImageTarget : public TargetPort {
   }
   PortResult WriteRegister(RegisterId reg, uint32_t value) override {
     ++writes;
+    if (refuse) return PortResult::Failed("no reply from the pod");
     auto v = static_cast<uint8_t>(value);
     switch (reg) {
       case RegisterId::kAcc: Sfr(0xE0) = v; break;
