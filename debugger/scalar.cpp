@@ -83,6 +83,15 @@ Outcome<Scalar> Convert(const Scalar& value, const Type& to) {
     return s;
   }
   if (to.Is(TypeCode::kBool)) return IntegerScalar(value.IsZero() ? 0 : 1, to);
+  if (IsPointer(to) && IsPointer(value.type)) {
+    // A generic pointer carries its space in the third byte; a pointer into one space is the address alone.
+    PointerKind from = value.type.chain[0].pointer;
+    PointerKind kind = to.chain[0].pointer;
+    uint64_t address = AddressOfPointer(from, static_cast<uint32_t>(value.bits));
+    if (kind != PointerKind::kGeneric) return IntegerScalar(static_cast<int64_t>(address), to);
+    if (from == PointerKind::kGeneric) return IntegerScalar(static_cast<int64_t>(value.bits), to);
+    return IntegerScalar(static_cast<int64_t>(address | uint64_t{debuginfo::GenericPointerTag(from)} << 16), to);
+  }
   if (IsIntegral(to) || IsPointer(to)) {
     Type target = to;
     if (to.Is(TypeCode::kBitField) || to.Is(TypeCode::kSbit)) target.size = 8;  // bits are cut when stored

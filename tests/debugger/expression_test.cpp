@@ -362,6 +362,10 @@ TEST_F(ExpressionTest, AssignmentWritesThroughThePort) {
       {"*xp = 5", "buf[3]", "5 '\\005'"},
       {"ou.in = pk", "ou.in", "{len = 3, kind = 2, stamp = 100000}"},
       {"gp = xp + 1", "*gp", "3 '\\003'"},
+      {"gp = &dc", "*gp", "65 'A'"},  // the generic pointer gets the data tag
+      {"gp = ibuf", "gp", "(unsigned char *) 0x400080"},
+      {"gp = tbl + 1", "gp", "(unsigned char *) 0x800801"},
+      {"xp = (unsigned char *)0x800801", "xp", "(unsigned char __xdata *) 0x0801"},
   };
   for (const auto& c : cases) {
     SetUp();
