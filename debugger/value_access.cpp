@@ -31,8 +31,8 @@ uint32_t RegisterValue(const RegisterSet& set, RegisterId id) {
 }
 
 std::string RegisterName(RegisterId id) {
-  static constexpr const char* kNames[] = {"r0", "r1", "r2", "r3", "r4", "r5", "r6",
-                                           "r7", "acc", "b", "psw", "sp", "dptr", "pc"};
+  static constexpr const char* kNames[] = {"r0", "r1",  "r2", "r3",  "r4", "r5",   "r6",
+                                           "r7", "acc", "b",  "psw", "sp", "dptr", "pc"};
   return kNames[static_cast<size_t>(id) % 14];
 }
 
