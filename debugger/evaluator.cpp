@@ -238,6 +238,7 @@ Outcome<Value> Evaluator::Unary(const Node& node) {
 }
 
 Outcome<Value> Evaluator::Binary(const Node& node) {
+  if (node.op == Op::kRepeat) return Repeat(node);
   Outcome<Scalar> left = ScalarOf(*node.left);
   if (!left) return Outcome<Value>::Fail(left.error);
   if (node.op == Op::kLogicalAnd || node.op == Op::kLogicalOr) {
@@ -254,6 +255,32 @@ Outcome<Value> Evaluator::Binary(const Node& node) {
   Outcome<Scalar> r = ApplyBinary(node.op, *left, *right, access_.Info());
   if (!r) return Outcome<Value>::Fail(r.error);
   return ValueAccess::FromScalar(*r);
+}
+
+Outcome<Value> Evaluator::Repeat(const Node& node) {
+  Outcome<Value> first = Evaluate(*node.left);
+  if (!first) return first;
+  Outcome<Scalar> count = ScalarOf(*node.right);
+  if (!count) return Outcome<Value>::Fail(count.error);
+  if (!IsIntegral(count->type)) return Outcome<Value>::Fail(texts::kNotNumber);
+  if (first->location.kind != LocationKind::kMemory || IsFunction(first->type) ||
+      first->type.Is(TypeCode::kBitField)) {
+    return Outcome<Value>::Fail(texts::kRepeatNotInMemory);
+  }
+  int64_t n = Promote(*count).Signed();
+  uint64_t bytes = static_cast<uint64_t>(n) * first->type.size;
+  if (n <= 0 || bytes > kMaxValueBytes || first->type.chain.size() >= debuginfo::kMaxTypeChain) {
+    return Fail<Value>(texts::kRepeatCount, std::to_string(n));
+  }
+  Value v = *first;
+  debuginfo::TypeElement array;
+  array.code = TypeCode::kArray;
+  array.count = static_cast<uint32_t>(n);
+  v.type.chain.insert(v.type.chain.begin(), array);
+  v.type.size = static_cast<uint32_t>(bytes);
+  v.loaded = false;
+  v.bytes.clear();
+  return v;
 }
 
 Outcome<Value> Evaluator::Member(const Node& node) {

@@ -46,6 +46,7 @@ class Evaluator {
   Outcome<Value> RawMemory(const Node& node);
   Outcome<Value> Unary(const Node& node);
   Outcome<Value> Binary(const Node& node);
+  Outcome<Value> Repeat(const Node& node);
   Outcome<Value> Member(const Node& node);
   Outcome<Value> Index(const Node& node);
   Outcome<Value> Cast(const Node& node);

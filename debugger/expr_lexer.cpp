@@ -22,7 +22,7 @@ bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || 
 
 // Operators, longest first so that "<<" wins over "<".
 constexpr std::string_view kPuncts[] = {"<<", ">>", "<=", ">=", "==", "!=", "&&", "||", "->", "+", "-", "*", "/", "%",
-                                        "<",  ">",  "&",  "|",  "^",  "!",  "~",  "=",  "(",  ")", "[", "]", "."};
+                                        "<",  ">",  "&",  "|",  "^",  "!",  "~",  "=",  "(",  ")", "[", "]", ".", "@"};
 
 // A number: 0x1F, 017, 0b101, 42u, 100000L, 1.5, 2e3. Returns false when malformed.
 bool LexNumber(std::string_view text, size_t& at, Token& token) {

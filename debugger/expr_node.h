@@ -57,6 +57,7 @@ enum class Op : uint8_t {
   kBitOr,
   kLogicalAnd,
   kLogicalOr,
+  kRepeat,  // a@n: n objects like a, one after the other in memory (gdb's artificial array)
 };
 
 struct Node {

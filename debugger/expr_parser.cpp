@@ -24,8 +24,8 @@ constexpr Binary kBinaries[] = {
     {"||", Op::kLogicalOr, 1}, {"&&", Op::kLogicalAnd, 2}, {"|", Op::kBitOr, 3},         {"^", Op::kBitXor, 4},
     {"&", Op::kBitAnd, 5},     {"==", Op::kEqual, 6},      {"!=", Op::kNotEqual, 6},     {"<", Op::kLess, 7},
     {">", Op::kGreater, 7},    {"<=", Op::kLessEqual, 7},  {">=", Op::kGreaterEqual, 7}, {"<<", Op::kShl, 8},
-    {">>", Op::kShr, 8},       {"+", Op::kAdd, 9},         {"-", Op::kSub, 9},           {"*", Op::kMul, 10},
-    {"/", Op::kDiv, 10},       {"%", Op::kMod, 10},
+    {">>", Op::kShr, 8},       {"@", Op::kRepeat, 9},      {"+", Op::kAdd, 10},          {"-", Op::kSub, 10},
+    {"*", Op::kMul, 11},       {"/", Op::kDiv, 11},        {"%", Op::kMod, 11},
 };
 
 bool IsTypeWord(std::string_view w) {
@@ -123,7 +123,7 @@ class Parser {
   }
 
   std::unique_ptr<Node> BinaryLevel(int precedence) {
-    if (precedence > 10) return Unary();
+    if (precedence > 11) return Unary();
     auto left = BinaryLevel(precedence + 1);
     while (left) {
       const Binary* match = nullptr;

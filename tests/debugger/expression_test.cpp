@@ -263,6 +263,11 @@ TEST_F(ExpressionTest, PrintsEveryKindOfValueAsGdbDoes) {
       {"0 && *(unsigned char __xdata *)0x70000", "0"},
       {"1 || 1 / 0", "1"},
       {"(5 & 3) | (8 ^ 12)", "5"},
+      // gdb's artificial arrays
+      {"*xp@4", "{2, 3, 5, 8}"},
+      {"buf[1]@2 + 1", "{1, 1, 2}"},  // @ binds looser than +
+      {"pk.kind@2", "{2, -31072}"},
+      {"X:0x10@1+3", "{0, 1, 1, 2}"},
       {"u16 >= 60000 && i16 != -300", "0"},
   };
   for (const auto& c : cases) {
@@ -315,6 +320,9 @@ TEST_F(ExpressionTest, ErrorsAreGdbsMessages) {
       {"5 = 3", "Left operand of assignment is not an lvalue."},
       {"(struct nosuch)pk", "No struct type named nosuch."},
       {"(int)pk", "Invalid cast."},
+      {"a@2", "Only values in memory can be extended with '@'."},
+      {"buf@0", "Invalid number 0 of repetitions."},
+      {"big@300", "Invalid number 300 of repetitions."},
       {"pk = wd", "Invalid assignment: the types do not match."},
   };
   for (const auto& [expression, error] : cases) {
