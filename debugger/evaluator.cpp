@@ -1,5 +1,6 @@
 #include "debugger/evaluator.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "debugger/expr_parser.h"
@@ -115,6 +116,10 @@ Outcome<Value> Evaluator::Name(const std::string& name) {
 Outcome<uint32_t> Evaluator::FrameBase(const std::string& symbol) {
   if (frame_.frameBase) return *frame_.frameBase;
   if (!frame_.framePointerAddress) return Fail<uint32_t>(texts::kNoFrame, symbol);
+  if (std::optional<uint32_t> base = FrameBaseInPrologue()) {
+    frame_.frameBase = base;
+    return *base;
+  }
   uint8_t bp = 0;
   PortResult r = access_.Memory().Read(Space::kData, *frame_.framePointerAddress, std::span(&bp, 1));
   if (!r.ok) {
@@ -123,6 +128,37 @@ Outcome<uint32_t> Evaluator::FrameBase(const std::string& symbol) {
   }
   frame_.frameBase = bp;
   return uint32_t{bp};
+}
+
+std::optional<uint32_t> Evaluator::FrameBaseInPrologue() {
+  // A reentrant function sets its frame pointer on entry (push _bp; mov _bp,sp) and restores the caller's
+  // before it returns (mov sp,_bp; pop _bp; ret). Stopped on those instructions, _bp is the caller's; the
+  // frame's own follows from SP.
+  const debuginfo::Function* f = frame_.innermost ? access_.Info().FunctionAt(frame_.pc) : nullptr;
+  if (!f || !f->begin || !f->end) return std::nullopt;
+  uint8_t bp = *frame_.framePointerAddress;
+  uint32_t pc = frame_.pc;
+  int spOffset = -1;
+  if (pc == *f->begin || pc == *f->begin + 2) {
+    uint8_t entry[5] = {};
+    const uint8_t expected[5] = {0xC0, bp, 0x85, 0x81, bp};  // push _bp; mov _bp,sp
+    if (!access_.Memory().Read(Space::kCode, *f->begin, entry).ok || !std::equal(entry, entry + 5, expected)) {
+      return std::nullopt;
+    }
+    spOffset = pc == *f->begin ? 1 : 0;
+  } else if (pc == *f->end && *f->end >= 2) {
+    uint8_t exit[3] = {};
+    const uint8_t expected[3] = {0xD0, bp, 0x22};  // pop _bp; ret
+    if (!access_.Memory().Read(Space::kCode, *f->end - 2, exit).ok || !std::equal(exit, exit + 3, expected)) {
+      return std::nullopt;
+    }
+    spOffset = 1;
+  } else {
+    return std::nullopt;
+  }
+  RegisterSet registers;
+  if (!access_.Memory().Registers(registers).ok) return std::nullopt;
+  return static_cast<uint32_t>((registers.sp + spOffset) & 0xFF);
 }
 
 Outcome<Value> Evaluator::ValueOf(const Symbol& s) {
@@ -263,8 +299,7 @@ Outcome<Value> Evaluator::Repeat(const Node& node) {
   Outcome<Scalar> count = ScalarOf(*node.right);
   if (!count) return Outcome<Value>::Fail(count.error);
   if (!IsIntegral(count->type)) return Outcome<Value>::Fail(texts::kNotNumber);
-  if (first->location.kind != LocationKind::kMemory || IsFunction(first->type) ||
-      first->type.Is(TypeCode::kBitField)) {
+  if (first->location.kind != LocationKind::kMemory || IsFunction(first->type) || first->type.Is(TypeCode::kBitField)) {
     return Outcome<Value>::Fail(texts::kRepeatNotInMemory);
   }
   int64_t n = Promote(*count).Signed();

@@ -54,6 +54,8 @@ class Evaluator {
   Outcome<Scalar> ScalarOf(const Node& node);
   // The frame pointer, read once when the caller did not give it; `symbol` names the local in a failure.
   Outcome<uint32_t> FrameBase(const std::string& symbol);
+  // The frame pointer while the innermost frame is on the instructions that set or restore it.
+  std::optional<uint32_t> FrameBaseInPrologue();
 
   ValueAccess access_;
   FrameContext frame_;

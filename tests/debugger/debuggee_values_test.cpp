@@ -192,6 +192,27 @@ TEST_F(DebuggeeValuesTest, LocalsOfTheRecursionAndTheCallChain) {
   EXPECT_EQ(Print("r * 2 == 56"), "1");
 }
 
+TEST_F(DebuggeeValuesTest, StackLocalsOnTheEntryAndExitInstructions) {
+  // fib(0), the first call: on its entry, after push _bp, in its body and on its ret the stack array is at one
+  // place, although _bp holds the caller's frame pointer on the entry and exit instructions.
+  const debuginfo::Function* fib = load_.info->FunctionByName("fib");
+  ASSERT_TRUE(fib && fib->begin && fib->end);
+  core_->SetBreakpoint(static_cast<uint16_t>(*fib->begin), true);
+  mcs51::RunLimits limits;
+  limits.maxInstructions = 100'000;
+  ASSERT_EQ(core_->Run(limits).reason, mcs51::StopReason::kBreakpoint);
+  std::string place = Print("&parts");
+  EXPECT_EQ(place.rfind("(unsigned char (__idata *)[2]) 0x", 0), 0u) << place;
+  std::vector<uint32_t> seen;
+  for (int i = 0; i < 200 && core_->Pc() != *fib->end; ++i) {
+    core_->Step();
+    seen.push_back(core_->Pc());
+    EXPECT_EQ(Print("&parts"), place) << std::hex << core_->Pc();
+  }
+  EXPECT_EQ(core_->Pc(), *fib->end);
+  EXPECT_EQ(seen.front(), *fib->begin + 2) << "stepped through the prologue";
+}
+
 TEST_F(DebuggeeValuesTest, BlockLocalsComeFirst) {
   RunTo("r = level2(x);");
   MemoryReader memory(*port_);
