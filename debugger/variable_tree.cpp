@@ -1,6 +1,7 @@
 #include "debugger/variable_tree.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace orven::debugger {
 namespace {
@@ -18,10 +19,19 @@ uint32_t ChildCount(const Value& v, const DebugInfo& info) {
   return 0;
 }
 
+// The parent's expression as the operand of a postfix operator or of *.
+std::string Operand(const std::string& expression) {
+  bool simple = std::all_of(expression.begin(), expression.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == '[' || c == ']' || c == '$';
+  });
+  return simple ? expression : "(" + expression + ")";
+}
+
 }  // namespace
 
-VariableNode VariableTree::Make(std::string name, Value value) {
+VariableNode VariableTree::Make(std::string name, Value value, std::string expression) {
   VariableNode node;
+  node.expression = expression.empty() ? name : std::move(expression);
   node.name = std::move(name);
   node.type = TypeName(value.type, access_.Info());
   ValueFormatter formatter(access_, options_);
@@ -42,21 +52,25 @@ std::vector<VariableNode> VariableTree::Children(const VariableNode& parent, uin
     Value pointer = v;
     Outcome<Scalar> p = access_.ToScalar(pointer);
     Outcome<Value> target = p ? access_.Dereference(*p) : Outcome<Value>::Fail(p.error);
-    if (target) out.push_back(Make("*" + parent.name, *target));
+    if (target) out.push_back(Make("*" + parent.name, *target, "*" + Operand(parent.expression)));
     return out;
   }
   std::vector<Value> children;
   std::vector<std::string> names;
+  std::vector<std::string> expressions;
+  std::string operand = Operand(parent.expression);
   if (IsArray(v.type)) {
     for (uint32_t i = start; i < end; ++i) {
       children.push_back(access_.Element(v, i));
       names.push_back("[" + std::to_string(i) + "]");
+      expressions.push_back(operand + names.back());
     }
   } else {
     const auto* s = access_.Info().StructByName(v.type.chain[0].structName);
     for (uint32_t i = start; i < end && s && i < s->members.size(); ++i) {
       children.push_back(access_.Member(v, s->members[i]));
       names.push_back(s->members[i].name);
+      expressions.push_back(operand + "." + names.back());
     }
   }
   // All children at once: neighbours merge into one request.
@@ -64,7 +78,7 @@ std::vector<VariableNode> VariableTree::Children(const VariableNode& parent, uin
   ValueFormatter formatter(access_, options_);
   for (const Value& c : children) ValueAccess::CollectRanges(c, formatter.BytesShown(c), ranges);
   access_.Memory().Prefetch(std::move(ranges));
-  for (size_t i = 0; i < children.size(); ++i) out.push_back(Make(names[i], std::move(children[i])));
+  for (size_t i = 0; i < children.size(); ++i) out.push_back(Make(names[i], std::move(children[i]), expressions[i]));
   return out;
 }
 

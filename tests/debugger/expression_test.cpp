@@ -515,6 +515,11 @@ TEST_F(ExpressionTest, VariableTreeReadsChildrenWhenAsked) {
   auto pointee = tree.Children(children[1]);
   ASSERT_EQ(pointee.size(), 1u);
   EXPECT_EQ(pointee[0].name, "*next");
+  EXPECT_EQ(pointee[0].expression, "*ou.next");
+  auto deeper = tree.Children(tree.Children(pointee[0])[1]);
+  ASSERT_EQ(deeper.size(), 1u);
+  EXPECT_EQ(deeper[0].expression, "*((*ou.next).next)");
+  EXPECT_EQ(Print(deeper[0].expression), deeper[0].value) << "a child's expression evaluates to it again";
   EXPECT_EQ(children[2].childCount, 0u) << "a function pointer leads nowhere to expand";
 
   VariableNode big = tree.Make("big", *evaluator.Evaluate("big"));
@@ -523,6 +528,7 @@ TEST_F(ExpressionTest, VariableTreeReadsChildrenWhenAsked) {
   auto page = tree.Children(big, 250, 20);
   ASSERT_EQ(page.size(), 20u);
   EXPECT_EQ(page[0].name, "[250]");
+  EXPECT_EQ(page[0].expression, "big[250]");
   EXPECT_EQ(target_.reads, before) << "elements come from the array read once";
 }
 
