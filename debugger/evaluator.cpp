@@ -1,7 +1,6 @@
 #include "debugger/evaluator.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "debugger/expr_parser.h"
 #include "debugger/expression_texts.h"
@@ -13,10 +12,8 @@ using debuginfo::AddressSpace;
 using debuginfo::Symbol;
 
 template <class T>
-Outcome<T> Fail(const char* pattern, const std::string& a = {}, const std::string& b = {}) {
-  char buffer[512];
-  std::snprintf(buffer, sizeof buffer, pattern, a.c_str(), b.c_str());
-  return Outcome<T>::Fail(buffer);
+Outcome<T> Fail(const char* pattern, std::string_view a = {}, std::string_view b = {}) {
+  return Outcome<T>::Fail(texts::Fill(pattern, a, b));
 }
 
 struct RegisterEntry {

@@ -1,21 +1,12 @@
 #include "debugger/expr_lexer.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 
 #include "debugger/expression_texts.h"
 
 namespace orven::debugger {
 namespace {
-
-std::string Format(const char* pattern, std::string_view arg) {
-  std::string a(arg);
-  int n = std::snprintf(nullptr, 0, pattern, a.c_str());
-  std::string out(static_cast<size_t>(n), '\0');
-  std::snprintf(out.data(), out.size() + 1, pattern, a.c_str());
-  return out;
-}
 
 bool IsNameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
 bool IsNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
@@ -128,7 +119,7 @@ bool LexCharacter(std::string_view text, size_t& at, Token& token, std::string& 
           ++digits;
         }
         if (digits == 0) {
-          error = Format(texts::kInvalidNumber, "\\x");
+          error = texts::Fill(texts::kInvalidNumber, "\\x");
           return false;
         }
         break;
@@ -173,7 +164,7 @@ LexResult Tokenize(std::string_view text) {
         (c == '.' && at + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[at + 1])))) {
       size_t start = at;
       if (!LexNumber(text, at, token)) {
-        out.error = Format(texts::kInvalidNumber, text.substr(start, at - start));
+        out.error = texts::Fill(texts::kInvalidNumber, text.substr(start, at - start));
         return out;
       }
     } else if (c == '\'') {
@@ -207,7 +198,7 @@ LexResult Tokenize(std::string_view text) {
         }
       }
       if (!found) {
-        out.error = Format(texts::kInvalidCharacter, text.substr(at, 1));
+        out.error = texts::Fill(texts::kInvalidCharacter, text.substr(at, 1));
         return out;
       }
     }

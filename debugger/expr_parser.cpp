@@ -1,6 +1,5 @@
 #include "debugger/expr_parser.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "debugger/expr_lexer.h"
@@ -84,19 +83,14 @@ class Parser {
   std::unique_ptr<Node> Fail() {
     if (error_.empty()) {
       std::string rest(text_.substr(Peek().offset));
-      char buffer[256];
-      if (rest.size() > 200) rest.resize(200);
-      std::snprintf(buffer, sizeof buffer, texts::kSyntaxNear, rest.c_str());
-      error_ = buffer;
+      error_ = texts::Fill(texts::kSyntaxNear, rest);
     }
     return nullptr;
   }
 
   bool Enter() {
     if (++depth_ > kMaxExpressionDepth) {
-      char buffer[128];
-      std::snprintf(buffer, sizeof buffer, texts::kTooDeep, kMaxExpressionDepth);
-      error_ = buffer;
+      error_ = texts::Fill(texts::kTooDeep, std::to_string(kMaxExpressionDepth));
       return false;
     }
     return true;
@@ -383,9 +377,7 @@ class Parser {
 ParseResult ParseExpression(std::string_view text) {
   ParseResult out;
   if (text.size() > kMaxExpressionLength) {
-    char buffer[128];
-    std::snprintf(buffer, sizeof buffer, texts::kTooLong, static_cast<unsigned>(kMaxExpressionLength));
-    out.error = buffer;
+    out.error = texts::Fill(texts::kTooLong, std::to_string(kMaxExpressionLength));
     return out;
   }
   LexResult lexed = Tokenize(text);

@@ -1,6 +1,9 @@
 // Messages of expression evaluation, worded as gdb words them where gdb has one, kept in one place so tests and
-// readers find them. %s and %u are filled by the evaluator.
+// readers find them. Each %s is filled in by Fill.
 #pragma once
+
+#include <string>
+#include <string_view>
 
 namespace orven::debugger::texts {
 
@@ -10,8 +13,8 @@ inline constexpr const char* kInvalidCharacter = "Invalid character '%s' in expr
 inline constexpr const char* kInvalidNumber = "Invalid number \"%s\".";
 inline constexpr const char* kUnmatchedQuote = "Unmatched single quote.";
 inline constexpr const char* kEmptyCharacter = "Empty character constant.";
-inline constexpr const char* kTooLong = "Expression too long (more than %u characters).";
-inline constexpr const char* kTooDeep = "Expression nested too deeply (more than %u levels).";
+inline constexpr const char* kTooLong = "Expression too long (more than %s characters).";
+inline constexpr const char* kTooDeep = "Expression nested too deeply (more than %s levels).";
 inline constexpr const char* kInvalidRegister = "Invalid register \"$%s\".";
 inline constexpr const char* kNoCalls = "Calling functions of the program is not supported.";
 inline constexpr const char* kRepeatNotInMemory = "Only values in memory can be extended with '@'.";
@@ -39,7 +42,6 @@ inline constexpr const char* kCannotAccessBecause = "Cannot access memory at add
 inline constexpr const char* kCannotReadRegisters = "Cannot read the registers (%s)";
 inline constexpr const char* kCannotWriteRegister = "Cannot write register $%s (%s)";
 inline constexpr const char* kIncompatibleAssign = "Invalid assignment: the types do not match.";
-inline constexpr const char* kTooLarge = "Value of %u bytes is too large to read at once.";
 
 // Value text.
 inline constexpr const char* kOptimizedOutValue = "<optimized out>";
@@ -47,5 +49,8 @@ inline constexpr const char* kNotSavedValue = "<not saved>";
 inline constexpr const char* kNoLocals = "No locals.";
 inline constexpr const char* kNoArguments = "No arguments.";
 inline constexpr const char* kNoSymbolTable = "No symbol table info available.";
+
+// The message with its first %s replaced by `a` and its second by `b`.
+std::string Fill(const char* pattern, std::string_view a = {}, std::string_view b = {});
 
 }  // namespace orven::debugger::texts

@@ -12,12 +12,6 @@ namespace {
 // Where a bit address lives: bits 0x00-0x7F in RAM bytes 0x20-0x2F, 0x80-0xFF in the SFRs at multiples of 8.
 uint8_t ByteOfBit(uint32_t bit) { return static_cast<uint8_t>(bit < 0x80 ? 0x20 + bit / 8 : bit & 0xF8); }
 
-std::string Printf(const char* pattern, const std::string& a, const std::string& b = {}) {
-  char buffer[512];
-  std::snprintf(buffer, sizeof buffer, pattern, a.c_str(), b.c_str());
-  return buffer;
-}
-
 uint32_t RegisterValue(const RegisterSet& set, RegisterId id) {
   switch (id) {
     case RegisterId::kAcc: return set.acc;
@@ -53,8 +47,8 @@ std::string ValueAccess::PlaceName(Space space, uint32_t address) {
 }
 
 std::string ValueAccess::ReadFailure(Space space, uint32_t address, const PortResult& result) const {
-  if (result.reason.empty()) return Printf(texts::kCannotAccess, PlaceName(space, address));
-  return Printf(texts::kCannotAccessBecause, PlaceName(space, address), result.reason);
+  if (result.reason.empty()) return texts::Fill(texts::kCannotAccess, PlaceName(space, address));
+  return texts::Fill(texts::kCannotAccessBecause, PlaceName(space, address), result.reason);
 }
 
 void ValueAccess::CollectRanges(const Value& value, uint32_t limit, std::vector<MemoryRange>& out) {
@@ -106,7 +100,7 @@ std::string ValueAccess::Load(Value& value, uint32_t limit) {
     case LocationKind::kCpuRegister: {
       RegisterSet set;
       PortResult r = memory_.Registers(set);
-      if (!r.ok) return Printf(texts::kCannotReadRegisters, r.reason);
+      if (!r.ok) return texts::Fill(texts::kCannotReadRegisters, r.reason);
       uint32_t v = RegisterValue(set, l.cpu);
       value.bytes.assign(value.type.size, 0);
       for (size_t i = 0; i < value.bytes.size() && i < 4; ++i) value.bytes[i] = static_cast<uint8_t>(v >> (8 * i));
@@ -178,7 +172,7 @@ std::string ValueAccess::StoreBytes(const Location& l, std::span<const uint8_t> 
       uint32_t v = 0;
       for (size_t i = std::min<size_t>(bytes.size(), 4); i-- > 0;) v = v << 8 | bytes[i];
       PortResult r = memory_.WriteRegister(l.cpu, v);
-      return r.ok ? std::string() : Printf(texts::kCannotWriteRegister, RegisterName(l.cpu), r.reason);
+      return r.ok ? std::string() : texts::Fill(texts::kCannotWriteRegister, RegisterName(l.cpu), r.reason);
     }
     case LocationKind::kBit: {
       uint8_t byte = 0;
