@@ -69,19 +69,9 @@ PortResult MemoryReader::Read(Space space, uint32_t address, std::span<uint8_t> 
 PortResult MemoryReader::Write(Space space, uint32_t address, std::span<const uint8_t> bytes) {
   ++requests_;
   PortResult r = port_.Write(space, address, bytes);
-  // Internal RAM is one memory seen through D: and I:, and a write to the SFRs can change others (PSW's
-  // bank, ACC's parity): read again whatever was seen before.
-  if (!r.ok || space == Space::kData || space == Space::kIdata) {
-    Forget();
-    return r;
-  }
-  for (Chunk& c : chunks_) {
-    if (c.space != space) continue;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-      uint64_t at = uint64_t{address} + i;
-      if (at >= c.address && at < uint64_t{c.address} + c.bytes.size()) c.bytes[at - c.address] = bytes[i];
-    }
-  }
+  // Spaces overlap (D: and I: are one RAM, P: is a page of X:, an SFR write can change others), so whatever
+  // was read is read again.
+  Forget();
   return r;
 }
 

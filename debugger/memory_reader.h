@@ -33,7 +33,7 @@ class MemoryReader {
   void Prefetch(std::vector<MemoryRange> ranges);
   // The bytes at [address, address + out.size()), from what was read before or with new requests.
   PortResult Read(Space space, uint32_t address, std::span<uint8_t> out);
-  // Writes through to the target and keeps what was read in step.
+  // Writes through to the target; what was read before is read again afterwards.
   PortResult Write(Space space, uint32_t address, std::span<const uint8_t> bytes);
 
   // The register set, read once.
