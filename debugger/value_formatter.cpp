@@ -135,7 +135,7 @@ std::string ValueFormatter::Array(Value& value) {
     size_t run = 1;
     while (i + run < texts.size() && texts[i + run] == texts[i]) ++run;
     if (i > 0) out += ", ";
-    if (run >= kRepeatThreshold) {
+    if (run > kRepeatThreshold) {
       out += texts[i] + " <repeats " + std::to_string(run) + " times>";
       shown += kRepeatThreshold;
       i += run;

@@ -10,7 +10,7 @@
 
 namespace orven::debugger {
 
-// Elements of an array shown before "...", and equal neighbours from which on a run is written
+// Elements of an array shown before "...", and equal neighbours beyond which a run is written
 // "<repeats N times>", as gdb's defaults have them.
 inline constexpr uint32_t kPrintElementLimit = 200;
 inline constexpr uint32_t kRepeatThreshold = 10;

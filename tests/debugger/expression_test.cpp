@@ -268,6 +268,8 @@ TEST_F(ExpressionTest, PrintsEveryKindOfValueAsGdbDoes) {
       {"buf[1]@2 + 1", "{1, 1, 2}"},  // @ binds looser than +
       {"pk.kind@2", "{2, -31072}"},
       {"X:0x10@1+3", "{0, 1, 1, 2}"},
+      {"X:0x100@10", "{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}"},
+      {"X:0x1F@12", "{98, 0 <repeats 11 times>}"},
       {"u16 >= 60000 && i16 != -300", "0"},
   };
   for (const auto& c : cases) {
