@@ -55,6 +55,14 @@ Outcome<Value> Evaluator::Evaluate(std::string_view text) {
   return Evaluate(*parsed.root);
 }
 
+Outcome<bool> Evaluator::Condition(std::string_view text) {
+  Outcome<Value> v = Evaluate(text);
+  if (!v) return Outcome<bool>::Fail(v.error);
+  Outcome<Scalar> s = access_.ToScalar(*v);
+  if (!s) return Outcome<bool>::Fail(s.error);
+  return !s->IsZero();
+}
+
 Outcome<Value> Evaluator::Evaluate(const Node& node) {
   switch (node.kind) {
     case NodeKind::kInteger:

@@ -34,6 +34,9 @@ class Evaluator {
   Outcome<Value> Evaluate(std::string_view text);
   Outcome<Value> Evaluate(const Node& node);
 
+  // A breakpoint condition: true when the expression's value is not zero (a struct is an error, as in C).
+  Outcome<bool> Condition(std::string_view text);
+
   // A symbol's value in this frame: where it lives, not read yet.
   Outcome<Value> ValueOf(const debuginfo::Symbol& symbol);
 

@@ -333,6 +333,29 @@ TEST_F(ExpressionTest, ErrorsAreGdbsMessages) {
   }
 }
 
+TEST_F(ExpressionTest, BreakpointConditions) {
+  const struct {
+    const char* condition;
+    bool truth;
+    const char* error;
+  } cases[] = {
+      {"dc == 'A'", true, ""},
+      {"i16 > 0", false, ""},
+      {"f32", true, ""},
+      {"xp", true, ""},
+      {"(unsigned char __xdata *)0", false, ""},
+      {"pk", false, "Argument to arithmetic operation not a number or boolean."},
+      {"nosuch > 1", false, "No symbol \"nosuch\" in current context."},
+  };
+  MemoryReader memory(target_);
+  Evaluator evaluator(info_, memory, Frame(kInF));
+  for (const auto& c : cases) {
+    Outcome<bool> truth = evaluator.Condition(c.condition);
+    EXPECT_EQ(truth.error, c.error) << c.condition;
+    EXPECT_EQ(truth.value.value_or(false), c.truth) << c.condition;
+  }
+}
+
 TEST_F(ExpressionTest, ParserIsBounded) {
   EXPECT_EQ(ParseExpression(std::string(kMaxExpressionLength + 1, '1')).error,
             "Expression too long (more than 1024 characters).");
