@@ -74,5 +74,3 @@ void BM_PrintExpression(benchmark::State& state) {
 BENCHMARK(BM_PrintExpression);
 
 }  // namespace
-
-BENCHMARK_MAIN();
