@@ -1,7 +1,8 @@
 // Which emulator the driver talks to. Chosen once, at the first request that needs it:
 //   ORVEN_DEVICE=sim      the in-process simulated emulator, its pod at the crystal's real speed
 //                         (ORVEN_SIM_CRYSTAL in Hz, 11.0592 MHz by default); with ORVEN_SIM_VIRTUAL=1 the pod
-//                         and the driver's waits run in virtual time instead (scripted sessions)
+//                         and the driver's waits run in virtual time instead (scripted sessions); with
+//                         ORVEN_SIM_PC_READ_DATA=1 its PC read carries two data bytes besides the reply value
 //   ORVEN_HID_SOCKET=P    device processes behind Unix sockets (orven-sim), paths separated by ':' (not on
 //                         Windows)
 //   otherwise             USB through hidapi (Windows: the HID class driver)

@@ -13,6 +13,7 @@ std::shared_ptr<EmulatorDevice> MakeEmulator(Clock& clock, const EmulatorOptions
   device->SetPodPresent(options.podPresent);
   device->SetBreakpointLimit(options.breakpointLimit);
   device->SetInLoader(options.startInLoader);
+  device->SetPcReadData(options.pcReadData);
   return device;
 }
 
@@ -24,6 +25,10 @@ SimulatedEmulatorBackend::SimulatedEmulatorBackend(Clock& clock, const EmulatorO
 std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(Clock& clock, uint32_t crystalHz) {
   EmulatorOptions options;
   options.crystalHz = crystalHz;
+  return MakeSimulatedEmulatorBackend(clock, options);
+}
+
+std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(Clock& clock, const EmulatorOptions& options) {
   return std::make_unique<SimulatedEmulatorBackend>(clock, options);
 }
 

@@ -18,6 +18,7 @@ struct EmulatorOptions {
   bool podPresent = true;
   unsigned breakpointLimit = Pod::kDefaultBreakpointLimit;
   bool startInLoader = false;
+  bool pcReadData = false;  // the PC read adds two data bytes to the reply value
 };
 
 // A QX410 (model word 0x5295, product 0x5120, serial 01 AB 00 7F) with the options applied. It knows the
@@ -45,5 +46,6 @@ class SimulatedEmulatorBackend final : public link::HidBackend {
 // clock's time (a VirtualClock in tests, SteadyClock::Instance() for the real crystal speed).
 std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(
     Clock& clock, uint32_t crystalHz = Pod::kDefaultCrystalHz);
+std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(Clock& clock, const EmulatorOptions& options);
 
 }  // namespace orven::sim
