@@ -59,13 +59,13 @@ bool CIceUsb::Connect() {
 
   if (podDeferred_.load() && (flags_.OptionF() & kDownloadToPod) == 0) return true;
 
-  Outcome o = Simple(EC_POD_CHECK, 0, 0, emu_timeout::kPodCheck);
+  Outcome o = Simple(EC_POD_CHECK, 0, 0, emu_timeout::kPodCheck, nullptr, true);
   if (o == Outcome::kSendFailed) {
     CommError();
     return false;
   }
   if (o != Outcome::kOk) {
-    if (o == Outcome::kNoReply) prompter_.ErrorBox(texts::kCaption, texts::kPodFailed);
+    if (o == Outcome::kNoReply || o == Outcome::kRefused) prompter_.ErrorBox(texts::kCaption, texts::kPodFailed);
     return false;
   }
 
@@ -87,7 +87,7 @@ bool CIceUsb::Connect() {
     return false;
   }
 
-  o = Simple(EC_POD_START, 0, 0, emu_timeout::kPodStart);
+  o = Simple(EC_POD_START, 0, 0, emu_timeout::kPodStart, nullptr, true);
   if (o == Outcome::kSendFailed) {
     CommError();
     return false;

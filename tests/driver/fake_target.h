@@ -2,6 +2,7 @@
 // failures and breakpoint answers set per test.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -121,7 +122,9 @@ class FakeTarget final : public Target {
     calls.emplace_back("ClearArmedBreakpoints");
     return 0;
   }
-  bool Go(uint32_t stop) override {
+  bool Go(uint32_t stop, const std::atomic<bool>& cancel, bool* started) override {
+    *started = !cancel.load();
+    if (!*started) return true;
     Log("Go", stop, 0);
     if (goHaltPc >= 0) registers.SetPc(static_cast<uint16_t>(goHaltPc));
     return true;

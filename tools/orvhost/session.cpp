@@ -362,6 +362,11 @@ Outcome Session::Regs(const Words& w) {
   if (w.size() != 1) return Usage(w[0]);
   if (!host_.HasRegisterView()) return Fail(w[0], "no register window (init first)");
   const uint32_t before = host_.FatalNotices();
+  // The register window has no way to say that the values it shows were not read; the driver's answer has.
+  if (host_.Api().AllReg(1, nullptr) != 0) {
+    return CheckFatal(w[0], before) != Outcome::kOk ? Outcome::kFailed
+                                                     : Fail(w[0], "the registers could not be read");
+  }
   host_.RefreshRegisterWindow();
   const uint32_t pc = static_cast<uint32_t>(host_.RegisterValue(20)) & 0xFFFF;
   const auto v = [&](uint16_t item) { return static_cast<unsigned>(host_.RegisterValue(item)); };
