@@ -29,6 +29,9 @@ class FakeTarget final : public Target {
   size_t stepIndex = 0;
   int fatalChecks = 0;
   int goHaltPc = -1;  // where Go leaves the PC (-1: unchanged)
+  bool failGo = false;      // Go fails (and, as the emulator's does, sets fatal through the state)
+  bool failReadPc = false;
+  std::atomic<bool>* fatal = nullptr;  // the flag a failing Go sets
 
   void Log(const char* name, uint32_t a, uint32_t n) {
     char line[64];
@@ -98,7 +101,7 @@ class FakeTarget final : public Target {
   }
   bool ReadPc(uint16_t* pc) override {
     *pc = registers.Pc();
-    return true;
+    return !failReadPc;
   }
   bool WritePc(uint16_t pc) override {
     Log("WritePc", pc, 0);
@@ -126,6 +129,10 @@ class FakeTarget final : public Target {
     *started = !cancel.load();
     if (!*started) return true;
     Log("Go", stop, 0);
+    if (failGo) {
+      if (fatal != nullptr) fatal->store(true);
+      return false;
+    }
     if (goHaltPc >= 0) registers.SetPc(static_cast<uint16_t>(goHaltPc));
     return true;
   }

@@ -238,6 +238,40 @@ TEST_F(EmuCommands, ReadReplyWithAnotherCountIsMalformedNeverData) {
   }
 }
 
+TEST_F(EmuCommands, ResultsInTheReplyValueNeedNoDataBytesAndARefusalIsNoResult) {
+  struct Case {
+    const char* name;
+    uint8_t code;
+    uint8_t status;
+    Bytes data;
+    bool ok;
+  };
+  const Case cases[] = {
+      {"pc in the value alone", EC_READ_PC, 0, {}, true},
+      {"pc with its two bytes", EC_READ_PC, 0, {0x34, 0x12}, true},
+      {"pc refused", EC_READ_PC, 10, {}, false},
+      {"pc refused with bytes", EC_READ_PC, 10, {0x34, 0x12}, false},
+      {"step", EC_STEP, 0, {}, true},
+      {"step refused", EC_STEP, 10, {}, false},
+      {"pc write refused", EC_WRITE_PC, 10, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Forget();
+    flags.fatal = false;
+    Reply(c.code, c.status, c.ok ? 0xA5011234 : 0, c.data);
+    uint16_t pc16 = 0;
+    uint32_t pc32 = 0;
+    bool ok = c.code == EC_READ_PC ? emu.ReadPc(&pc16) : c.code == EC_STEP ? emu.Step(&pc32) : emu.WritePc(0x55);
+    EXPECT_EQ(ok, c.ok);
+    if (c.ok) {
+      EXPECT_EQ(c.code == EC_READ_PC ? pc16 : pc32, 0x1234u);
+    }
+    EXPECT_FALSE(flags.fatal.load());
+    EXPECT_TRUE(prompter.Boxes().empty());
+  }
+}
+
 TEST_F(EmuCommands, StepMasksTheNewPcTo16Bits) {
   Reply(EC_STEP, 0, 0xA5011234);
   uint32_t pc = 0;
