@@ -20,7 +20,7 @@ case "$mode" in
     ;;
   --tsan)
     # Only the parts with threads: the programmer's worker, the link, the simulator, and the debugger's stop
-    # request arriving while a go polls (emulator link and driver).
+    # request arriving while a go polls or while its question box is open (emulator link and driver).
     ORVEN_TARGETS="programmer_tests link_tests emulator_tests sim_emulator_tests driver_e2e_tests orven-sim" scripts/setup.sh build-tsan -DORVEN_SANITIZE=thread -DORVEN_BENCH=OFF -DORVEN_GUI=OFF >/dev/null
     TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(Operation|FaultMatrix|FirmwareUpdate|Connect|SimBus|EmulatorRun|EmulatorThreads|EndToEnd.Stop)'
     ;;
