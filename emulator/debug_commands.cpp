@@ -270,6 +270,7 @@ bool CIceUsb::Go(uint32_t stopAddress, const std::atomic<bool>* cancel, bool* st
   x.command.Params()[0] = feature;
   x.timeoutMs = emu_timeout::kGoRunOn;
   x.statusMustBeZero = true;
+  x.boxByCaller = true;  // no box while runMutex_ keeps a stop request waiting
   Outcome o = Outcome::kOk;
   {
     std::lock_guard run(runMutex_);
@@ -281,7 +282,7 @@ bool CIceUsb::Go(uint32_t stopAddress, const std::atomic<bool>* cancel, bool* st
     runPhase_ = RunPhase::kStarted;  // even unconfirmed, the target may be running: stops must reach it
   }
   if (started != nullptr) *started = o != Outcome::kSendFailed;
-  if (o == Outcome::kSendFailed) CommError();
+  if (o == Outcome::kSendFailed || o == Outcome::kMalformed) CommError();
   // Without the emulator's word that the run began, the target's state is unknown: this session is over.
   bool ok = o == Outcome::kOk;
   // Each poll is its own exchange, so a stop request from another thread gets the link in between.

@@ -54,7 +54,7 @@ CIceUsb::Outcome CIceUsb::Transact(Exchange& x) {
       std::memcpy(x.dest, data, x.response.Length());
     }
   }
-  if (outcome == Outcome::kMalformed) CommError(x.malformedSetsFatal);
+  if (outcome == Outcome::kMalformed && !x.boxByCaller) CommError(x.malformedSetsFatal);
   return outcome;
 }
 

@@ -206,6 +206,7 @@ class CIceUsb {
     bool dataOptional = false;  // a read whose result is in the reply value: no data bytes is fine as well
     bool statusMustBeZero = false;  // any other status byte is a refusal (kRefused)
     bool malformedSetsFatal = true;
+    bool boxByCaller = false;  // a malformed reply's box is left to the caller (it holds a lock of its own)
     link::FrameReport response;
   };
   static constexpr uint32_t kMaxReplyData = 256;
