@@ -172,6 +172,27 @@ TEST_F(EndToEnd, StopWhileTheStopVectorQuestionIsOpenEndsTheGoWithoutStartingIt)
   EXPECT_EQ(TestHostRead(ORVEND_TAG(ORVEND_SPACE_DATA, 0), &byte, 1, nullptr), 0);
 }
 
+TEST_F(EndToEnd, StopWhoseForcedResetIsLostEndsTheGoDeadOnBothThreads) {
+  // The go gives up the stop-while-running feature (the program covers its vector); the stop then offers the
+  // forced reset, whose reply never comes. The stop thread posts the fatal notice while the go thread, armed,
+  // still waits in its polling; the go then ends on the closed link without reporting a stop.
+  TestHostAddBreakpoint(&host, program.At("_mark") + 1, 1, nullptr, 0);
+  Device().SetFault(cmd::EC_FORCE_STOP, {sim::FaultKind::kNoReply, 0, 0, 1});
+  const uint32_t pc = Pc();
+  const int refreshes = host.refreshes;
+  clock.HoldOtherThreads();
+  std::thread go([&] { TestHostGoStep(ORVEND_GO, 0, 0); });
+  clock.WaitUntilHeld();
+  EXPECT_EQ(TestHostGoStep(ORVEND_GO_STOP, 0, 0), 0u);
+  EXPECT_GE(host.fatal_notices, 1);
+  clock.Release();
+  go.join();
+  EXPECT_EQ(Pc(), pc);
+  EXPECT_EQ(host.refreshes, refreshes);
+  EXPECT_EQ(TestHostGoStep(ORVEND_GO_STEP, 1, 0), 0u);
+  EXPECT_EQ(Pc(), pc) << "dead until initialised again";
+}
+
 TEST_F(EndToEnd, StopWithTheStopWhileRunningFeature) {
   // A new connection forgets that the full load covered C:0x003B; this load leaves those three bytes alone.
   ASSERT_EQ(TestHostConnect(&host), 0u);
