@@ -54,10 +54,11 @@ void Attach(link::HidBackend& backend, Clock& clock) {
   State().target = device.target.get();
 }
 
-// ORVEN_SIM_VIRTUAL=1 runs the simulated emulator and the driver's waits in virtual time: a scripted session
-// (the Windows test host under Wine) then takes no wall-clock time for the pod's run or the status polling.
-bool VirtualTimeFromEnvironment() {
-  const char* text = std::getenv("ORVEN_SIM_VIRTUAL");
+// A switch of the simulated emulator set to 1. ORVEN_SIM_VIRTUAL=1 runs it and the driver's waits in virtual
+// time: a scripted session (the Windows test host under Wine) then takes no wall-clock time for the pod's run
+// or the status polling. ORVEN_SIM_PC_READ_DATA=1 has its PC read carry two data bytes as well.
+bool EnvironmentFlag(const char* name) {
+  const char* text = std::getenv(name);
   return text != nullptr && std::string(text) == "1";
 }
 
@@ -65,9 +66,12 @@ void ChooseFromEnvironment() {
   Clock* clock = &SteadyClock::Instance();
   const char* kind = std::getenv("ORVEN_DEVICE");
   if (kind != nullptr && std::string(kind) == "sim") {
-    if (VirtualTimeFromEnvironment()) clock = &device.virtualClock;
-    device.ownedBackend =
-        sim::MakeSimulatedEmulatorBackend(*clock, CrystalFromEnvironment(), sim::LatencyFromEnvironment());
+    if (EnvironmentFlag("ORVEN_SIM_VIRTUAL")) clock = &device.virtualClock;
+    sim::EmulatorOptions options;
+    options.crystalHz = CrystalFromEnvironment();
+    options.latencyMs = sim::LatencyFromEnvironment();
+    options.pcReadData = EnvironmentFlag("ORVEN_SIM_PC_READ_DATA");
+    device.ownedBackend = sim::MakeSimulatedEmulatorBackend(*clock, options);
   } else {
 #ifdef _WIN32
     // Windows has no device sockets: real emulators come through the HID class driver.

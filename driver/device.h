@@ -2,7 +2,8 @@
 //   ORVEN_DEVICE=sim      the in-process simulated emulator, its pod at the crystal's real speed
 //                         (ORVEN_SIM_CRYSTAL in Hz, 11.0592 MHz by default); with ORVEN_SIM_VIRTUAL=1 the pod
 //                         and the driver's waits run in virtual time instead (scripted sessions);
-//                         ORVEN_SIM_LATENCY_MS=N makes each exchange take N ms of that time (default 0)
+//                         ORVEN_SIM_LATENCY_MS=N makes each exchange take N ms of that time (default 0); with
+//                         ORVEN_SIM_PC_READ_DATA=1 its PC read carries two data bytes besides the reply value
 //   ORVEN_HID_SOCKET=P    device processes behind Unix sockets (orven-sim), paths separated by ':' (not on
 //                         Windows)
 //   otherwise             USB through hidapi (Windows: the HID class driver)

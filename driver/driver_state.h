@@ -55,7 +55,7 @@ struct DriverState {
   // hardware breakpoints are armed for the go request in progress.
   uint32_t kind1Count = 0;
   uint32_t kind2Count = 0;
-  bool armed = false;
+  std::atomic<bool> armed{false};
 
   // A flash download may be performed only after a successful preparation since the last one.
   bool downloadPrepared = false;

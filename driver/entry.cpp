@@ -82,7 +82,11 @@ uint16_t RegAcc(uint16_t code, uint32_t reg, void* value) {
   Target& target = DeviceTarget();
   auto* bytes = static_cast<uint8_t*>(value);
   if (code == 1) {
-    RefreshRegisters(state, target);
+    // Values that were not read are not handed out as the target's: the host is told.
+    if (!RefreshRegisters(state, target)) {
+      target.FatalCheck();
+      return 1;
+    }
     if (bytes != nullptr) {
       std::lock_guard lock(state.registerMutex);
       const RegisterRecord& r = state.registers;
@@ -138,7 +142,10 @@ uint16_t AllReg(uint16_t code, void* /*block*/) {
   if (code != 1 && code != 2) return 3;
   Target& target = DeviceTarget();
   if (code == 1) {
-    RefreshRegisters(state, target);
+    if (!RefreshRegisters(state, target)) {
+      target.FatalCheck();
+      return 1;
+    }
   } else {
     RegisterRecord copy;
     {

@@ -79,14 +79,15 @@ void UnpackRegisters(const emulator::RegisterImage& image, RegisterRecord* recor
   for (int n = 0; n < 8; ++n) record->r[n] = image.R(n);
 }
 
-void RefreshRegisters(DriverState& state, Target& target) {
-  if (state.running.load() || state.registersWritten.load()) return;
+bool RefreshRegisters(DriverState& state, Target& target) {
+  if (state.running.load() || state.registersWritten.load()) return true;
   emulator::RegisterImage image;
   bool ok = target.ReadRegisters(&image);
   std::lock_guard lock(state.registerMutex);
   if (ok) UnpackRegisters(image, &state.registers);
   state.registers.pc |= 0xFF000000u;
   state.currentPc.store(state.registers.pc);
+  return ok;
 }
 
 void WriteAllRegisters(DriverState& state, Target& target, const RegisterRecord& source) {

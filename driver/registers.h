@@ -29,8 +29,9 @@ emulator::RegisterImage PackRegisters(const RegisterRecord& record);
 void UnpackRegisters(const emulator::RegisterImage& image, RegisterRecord* record);
 
 // Reads the registers from the target unless the target runs or the host wrote them since the last step; the
-// PC (kept from before when the read fails) also becomes currentPc.
-void RefreshRegisters(DriverState& state, Target& target);
+// PC (kept from before when the read fails) also becomes currentPc. False when the read failed: the record
+// then holds the previous values, not the target's.
+bool RefreshRegisters(DriverState& state, Target& target);
 // Copies source into the driver's record and writes it to the target (the result is not examined).
 void WriteAllRegisters(DriverState& state, Target& target, const RegisterRecord& source);
 

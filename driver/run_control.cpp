@@ -41,18 +41,19 @@ uint32_t NormaliseTarget(uint32_t address) {
 // sent; the flag alone is dropped so that the next run arms again.
 void DisarmOnExit(DriverState& state, Target& target, HostLink& link, uint32_t runTarget) {
   if (state.fatal.load()) {
-    state.armed = false;
+    state.armed.store(false);
     return;
   }
   ArmBreakpoints(state, target, link, false, runTarget);
 }
 
+// The go or step request in progress ends by itself once the target halts (or, not yet started, never starts)
+// and clears `running` then: until it has, memory and register requests are still refused.
 uint32_t StopRequest(DriverState& state, Target& target) {
   state.stopRequested.store(true);
   if (state.running.load()) {
     if (!target.Stop()) return 0;
   }
-  state.running.store(false);
   InvalidateVolatile(state);
   return 1;
 }
@@ -103,14 +104,14 @@ int BreakpointHit(DriverState& state, HostLink& link, uint32_t pc) {
 
 bool ArmBreakpoints(DriverState& state, Target& target, HostLink& link, bool arm, uint32_t runTarget) {
   CountConditional(state);
-  if (arm == state.armed) return true;
+  if (arm == state.armed.load()) return true;
   if (!arm) {
     // Clear what the arming set, whatever happens next.
-    state.armed = false;
+    state.armed.store(false);
     return target.ClearArmedBreakpoints() != emulator::kBreakpointLinkFailed;
   }
   if (Conditional(state)) {
-    state.armed = true;  // run in step mode; the emulator keeps no breakpoint
+    state.armed.store(true);  // run in step mode; the emulator keeps no breakpoint
     return true;
   }
   bool linkFailed = false;
@@ -136,7 +137,7 @@ bool ArmBreakpoints(DriverState& state, Target& target, HostLink& link, bool arm
     target.ClearArmedBreakpoints();  // the ones set before the failure must not outlive this attempt
     return false;
   }
-  state.armed = true;
+  state.armed.store(true);
   return true;
 }
 
@@ -160,7 +161,8 @@ void RunUntil(DriverState& state, Target& target, HostLink& link, uint32_t runTa
       if (AddressBreakpointAt(state, state.currentPc.load())) return;
     }
     if (!ArmBreakpoints(state, target, link, true, runTarget)) {
-      state.stopRequested.store(false);
+      // The user's breakpoints are not where the emulator would stop: the target must not start.
+      state.fatal.store(true);
       return;
     }
   }
@@ -177,20 +179,22 @@ void RunUntil(DriverState& state, Target& target, HostLink& link, uint32_t runTa
       if (pc == runTarget) break;  // stepping reached the go-until address
       if (AddressBreakpointAt(state, pc) || Conditional(state)) continue;
     }
-    target.Go(runTarget & 0xFFFF);
+    bool started = false;
+    const bool halted = target.Go(runTarget & 0xFFFF, state.stopRequested, &started);
+    if (!halted) state.fatal.store(true);
     if (state.fatal.load()) {
       DisarmOnExit(state, target, link, runTarget);
       return;
     }
+    if (!started) break;  // a stop came first: the target stays where it is
     uint16_t pc16 = 0;
-    uint32_t pc = 0;
-    if (target.ReadPc(&pc16)) {
-      pc = pc16;
-    } else {
-      std::lock_guard lock(state.registerMutex);
-      pc = state.registers.pc;
+    if (!target.ReadPc(&pc16)) {
+      // Where the target halted is unknown; an old PC would be reported as the place it stopped.
+      state.fatal.store(true);
+      DisarmOnExit(state, target, link, runTarget);
+      return;
     }
-    state.currentPc.store(pc | kTagCode);
+    state.currentPc.store(pc16 | kTagCode);
     if (BreakpointHit(state, link, state.currentPc.load()) != kHitContinue) break;
   }
   ArmBreakpoints(state, target, link, false, runTarget);
@@ -229,7 +233,7 @@ uint32_t GoStep(DriverState& state, Target& target, HostLink& link, uint16_t cod
     state.running.store(false);
   }
   if (state.fatal.load()) {
-    state.armed = false;
+    if (code != ORVEND_GO_STOP) state.armed.store(false);  // the go thread's flag, never the stop thread's
     target.PostFatalNotice();
   } else {
     PublishPc(state);

@@ -3,6 +3,7 @@
 // Results and failure rules are CIceUsb's: false on failure, with `fatal` set where the operation sets it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "emulator/ice_usb.h"
@@ -38,7 +39,9 @@ class Target {
   virtual int SetBreakpoint(int mode, uint32_t address) = 0;
   // Clears every breakpoint set since the last call; -1 when a command could not be sent.
   virtual int ClearArmedBreakpoints() = 0;
-  virtual bool Go(uint32_t stopAddress) = 0;
+  // Runs until the target halts. When *cancel is set before the target starts, it is not started: true with
+  // *started false. A failed go sets fatal.
+  virtual bool Go(uint32_t stopAddress, const std::atomic<bool>& cancel, bool* started) = 0;
   virtual bool Stop() = 0;
   virtual bool ForceStop() = 0;
 
@@ -76,7 +79,9 @@ class IceTarget final : public Target {
   bool Step(uint32_t* pc) override { return ice_.Step(pc); }
   int SetBreakpoint(int mode, uint32_t address) override { return ice_.SetBreakpoint(mode, address); }
   int ClearArmedBreakpoints() override { return ice_.ClearArmedBreakpoints(); }
-  bool Go(uint32_t stopAddress) override { return ice_.Go(stopAddress); }
+  bool Go(uint32_t stopAddress, const std::atomic<bool>& cancel, bool* started) override {
+    return ice_.Go(stopAddress, &cancel, started);
+  }
   bool Stop() override { return ice_.Stop(); }
   bool ForceStop() override { return ice_.ForceStop(); }
   void ClearPodDeferred() override { ice_.ClearPodDeferred(); }

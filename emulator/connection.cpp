@@ -59,7 +59,7 @@ bool CIceUsb::Connect() {
 
   if (podDeferred_.load() && (flags_.OptionF() & kDownloadToPod) == 0) return true;
 
-  Outcome o = Simple(EC_POD_CHECK, 0, 0, emu_timeout::kPodCheck);
+  Outcome o = Simple(EC_POD_CHECK, 0, 0, emu_timeout::kPodCheck, nullptr, true);
   if (o == Outcome::kSendFailed) {
     CommError();
     return false;
@@ -88,7 +88,7 @@ bool CIceUsb::Connect() {
     return false;
   }
 
-  o = Simple(EC_POD_START, 0, 0, emu_timeout::kPodStart);
+  o = Simple(EC_POD_START, 0, 0, emu_timeout::kPodStart, nullptr, true);
   if (o == Outcome::kSendFailed) {
     CommError();
     return false;

@@ -111,12 +111,16 @@ bool CIceUsb::WriteCodeMemory(const uint8_t* data, uint32_t& address, uint32_t c
     x.payload = data + done;
     x.payloadLength = n;
     x.timeoutMs = emu_timeout::kMemory;
-    const Outcome o = Transact(x);  // the debugger's code write does not look at the status byte
+    // A refused write left the pod's code as it was: the program the host debugs would not be there.
+    x.statusMustBeZero = true;
+    const Outcome o = Transact(x);
     if (o == Outcome::kSendFailed) {
       CommError();
       return false;
     }
-    if (o == Outcome::kNoReply) prompter_.ErrorBox(texts::kAppCaption, texts::kCodeWriteFailed);
+    if (o == Outcome::kNoReply || o == Outcome::kRefused) {
+      prompter_.ErrorBox(texts::kAppCaption, texts::kCodeWriteFailed);
+    }
     if (o != Outcome::kOk) return false;
     done += n;
   } while (done < count);
@@ -171,6 +175,8 @@ bool CIceUsb::ReadPc(uint16_t* pc) {
   x.read = true;
   x.dest = data;
   x.wanted = sizeof data;
+  x.dataOptional = true;
+  x.statusMustBeZero = true;  // a refusal carries no PC, and a value of 0 is not one
   const Outcome o = Transact(x);
   if (o == Outcome::kSendFailed) CommError();
   if (o != Outcome::kOk) return false;
@@ -179,14 +185,14 @@ bool CIceUsb::ReadPc(uint16_t* pc) {
 }
 
 bool CIceUsb::WritePc(uint16_t pc) {
-  const Outcome o = Simple(EC_WRITE_PC, pc, 0, emu_timeout::kMemory);
+  const Outcome o = Simple(EC_WRITE_PC, pc, 0, emu_timeout::kMemory, nullptr, true);
   if (o == Outcome::kSendFailed) CommError();
   return o == Outcome::kOk;
 }
 
 bool CIceUsb::Step(uint32_t* pc) {
   FrameReport response;
-  const Outcome o = Simple(EC_STEP, 0, 0, emu_timeout::kMemory, &response);
+  const Outcome o = Simple(EC_STEP, 0, 0, emu_timeout::kMemory, &response, true);
   if (o == Outcome::kSendFailed) CommError();
   if (o != Outcome::kOk) return false;
   // Only the 16-bit program counter: stray upper bits would otherwise become a code bank in the host.
@@ -201,12 +207,15 @@ int CIceUsb::SetBreakpoint(int mode, uint32_t address) {
   x.command.Params()[0] = static_cast<uint8_t>(mode);
   x.timeoutMs = emu_timeout::kMemory;
   const Outcome o = Transact(x);
-  // A malformed reply has set fatal: the run must not start as if the breakpoint were there.
   if (o == Outcome::kSendFailed || o == Outcome::kMalformed) return kBreakpointLinkFailed;
+  const uint8_t status = x.response.Status();
   int result = kBreakpointDone;
-  if (o == Outcome::kOk) {
-    if (x.response.Status() == kStatusTooManyBreakpoints) result = kBreakpointTooMany;
-    if (x.response.Status() == kStatusBreakpointConflict) result = kBreakpointConflict;
+  if (o == Outcome::kOk && status == kStatusTooManyBreakpoints) result = kBreakpointTooMany;
+  if (o == Outcome::kOk && status == kStatusBreakpointConflict) result = kBreakpointConflict;
+  if (o != Outcome::kOk || (status != 0 && result == kBreakpointDone)) {
+    // Lost or refused: whether the emulator holds the breakpoint is unknown, so no run may start on it.
+    CommError();
+    return kBreakpointLinkFailed;
   }
   if (result == kBreakpointDone) {
     const auto bp = static_cast<uint16_t>(address);
@@ -237,11 +246,17 @@ int CIceUsb::ReadStatus() {
   return (response.Result() & kEmulatorRunning) != 0 ? kTargetRunning : kTargetHalted;
 }
 
-bool CIceUsb::Go(uint32_t stopAddress) {
+bool CIceUsb::Go(uint32_t stopAddress, const std::atomic<bool>* cancel, bool* started) {
+  if (started != nullptr) *started = false;
+  {
+    std::lock_guard run(runMutex_);
+    runPhase_ = RunPhase::kStarting;
+  }
   uint8_t feature = 0;
   if (StopFeatureOn()) {
     if (stopVectorConflict_.load()) {
       if (!prompter_.Question(texts::kCaption, texts::kStopVectorUsed)) {
+        EndRun();
         flags_.SetFatal();
         return false;
       }
@@ -254,19 +269,45 @@ bool CIceUsb::Go(uint32_t stopAddress) {
   x.command = FrameReport::Command(EC_GO, stopAddress & 0xFFFF, 0);
   x.command.Params()[0] = feature;
   x.timeoutMs = emu_timeout::kGoRunOn;
-  const Outcome o = Transact(x);
-  if (o == Outcome::kSendFailed) CommError();
-  if (o != Outcome::kOk) return false;
-
+  x.statusMustBeZero = true;
+  x.boxByCaller = true;  // no box while runMutex_ keeps a stop request waiting
+  Outcome o = Outcome::kOk;
+  {
+    std::lock_guard run(runMutex_);
+    if (cancel != nullptr && cancel->load()) {
+      runPhase_ = RunPhase::kIdle;  // stopped before it started
+      return true;
+    }
+    o = Transact(x);
+    runPhase_ = RunPhase::kStarted;  // even unconfirmed, the target may be running: stops must reach it
+  }
+  if (started != nullptr) *started = o != Outcome::kSendFailed;
+  if (o == Outcome::kSendFailed || o == Outcome::kMalformed) CommError();
+  // Without the emulator's word that the run began, the target's state is unknown: this session is over.
+  bool ok = o == Outcome::kOk;
   // Each poll is its own exchange, so a stop request from another thread gets the link in between.
-  for (int status = ReadStatus(); status != kTargetHalted; status = ReadStatus()) {
-    if (status == kStatusFailed) return false;
+  for (int status = ok ? ReadStatus() : kTargetHalted; status != kTargetHalted; status = ReadStatus()) {
+    if (status == kStatusFailed) {
+      ok = false;
+      break;
+    }
     clock_.SleepMs(kPollMs);
   }
-  return true;
+  EndRun();
+  if (!ok) flags_.SetFatal();
+  return ok;
+}
+
+void CIceUsb::EndRun() {
+  std::lock_guard run(runMutex_);
+  runPhase_ = RunPhase::kIdle;
 }
 
 bool CIceUsb::Stop() {
+  {
+    std::lock_guard run(runMutex_);
+    if (runPhase_ == RunPhase::kStarting) return true;
+  }
   if (!StopFeatureOn()) {
     if (!prompter_.Question(texts::kCaption, texts::kStopUnavailable)) return false;
     return ForceStop();

@@ -168,6 +168,7 @@ bool CIceUsb::ProgramImage(uint32_t start, const uint8_t* data, uint32_t length,
     x.payload = data + done;
     x.payloadLength = n;
     x.timeoutMs = pod ? emu_timeout::kMemory : emu_timeout::kChipProgram;
+    x.statusMustBeZero = pod;  // the pod answers a write it did not make with a status of its own
     const Outcome o = Transact(x);
     if (o == Outcome::kSendFailed || (pod && o == Outcome::kNoReply)) CommError();
     if (o != Outcome::kOk || IsChipFailure(x.response.Status())) return false;
@@ -215,10 +216,10 @@ bool CIceUsb::VerifyImage(uint32_t start, const uint8_t* data, uint32_t length, 
 
 bool CIceUsb::ResetAndRun() {
   const bool pod = selectedTarget_.load() == kTargetPod;
-  const Outcome o = pod ? Simple(EC_GO, kNoStopAddress, 1, emu_timeout::kGoReset)
+  const Outcome o = pod ? Simple(EC_GO, kNoStopAddress, 1, emu_timeout::kGoReset, nullptr, true)
                         : Simple(EC_CHIP_RUN, 0, 0, emu_timeout::kChipRun);
   if (o == Outcome::kSendFailed) CommError();
-  if (o == Outcome::kNoReply) flags_.SetFatal();
+  if (o == Outcome::kNoReply || o == Outcome::kRefused) flags_.SetFatal();
   if (o != Outcome::kOk) return false;
   Print(kHostProgressText, "%s", texts::kRunning);
   return true;

@@ -46,21 +46,24 @@ CIceUsb::Outcome CIceUsb::Transact(Exchange& x) {
     const uint32_t capacity = x.read ? x.wanted : 0;
     if (!frame_.ReceiveResponse(x.response, x.read ? data : nullptr, capacity, code, x.timeoutMs)) {
       outcome = commErrorPending_ ? Outcome::kMalformed : Outcome::kNoReply;
-    } else if (x.read && x.response.Length() != x.wanted) {
+    } else if (x.read && x.response.Length() != x.wanted && !(x.dataOptional && x.response.Length() == 0)) {
       outcome = Outcome::kMalformed;
-    } else if (x.read && x.wanted != 0) {
-      std::memcpy(x.dest, data, x.wanted);
+    } else if (x.statusMustBeZero && x.response.Status() != 0) {
+      outcome = Outcome::kRefused;
+    } else if (x.read && x.response.Length() != 0) {
+      std::memcpy(x.dest, data, x.response.Length());
     }
   }
-  if (outcome == Outcome::kMalformed) CommError(x.malformedSetsFatal);
+  if (outcome == Outcome::kMalformed && !x.boxByCaller) CommError(x.malformedSetsFatal);
   return outcome;
 }
 
 CIceUsb::Outcome CIceUsb::Simple(uint8_t code, uint32_t address, uint32_t length, uint32_t timeoutMs,
-                                 FrameReport* response) {
+                                 FrameReport* response, bool statusMustBeZero) {
   Exchange x;
   x.command = FrameReport::Command(code, address, length);
   x.timeoutMs = timeoutMs;
+  x.statusMustBeZero = statusMustBeZero;
   const Outcome outcome = Transact(x);
   if (response != nullptr) *response = x.response;
   return outcome;

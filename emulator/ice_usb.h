@@ -121,15 +121,16 @@ class CIceUsb {
   // Clears *out first, so a failed read leaves zeros.
   bool ReadRegisters(RegisterImage* out);
   bool WriteRegisters(const RegisterImage& image);
-  // The PC is the low 16 bits of the reply value; the reply announces the 2 data bytes asked for, like every
-  // read (another count is a malformed reply).
+  // The PC is the low 16 bits of the reply value. Emulators answer with the value alone or add the two data
+  // bytes asked for; both are taken, any other count is a malformed reply. A refusal status is a failure.
   bool ReadPc(uint16_t* pc);
   bool WritePc(uint16_t pc);
-  // One instruction; *pc receives the new program counter (16 bits).
+  // One instruction; *pc receives the new program counter (16 bits). A refusal status is a failure.
   bool Step(uint32_t* pc);
-  // mode 1 sets, 0 clears, 2 does nothing. Results: kBreakpointDone (also after a lost reply),
-  // kBreakpointTooMany, kBreakpointConflict, kBreakpointLinkFailed (the command could not be sent: no box, no
-  // fatal; or its reply was malformed: the box and fatal, so that no run starts on a broken link).
+  // mode 1 sets, 0 clears, 2 does nothing. Results: kBreakpointDone, kBreakpointTooMany (status 7),
+  // kBreakpointConflict (status 8), kBreakpointLinkFailed: the command could not be sent (no box, no fatal),
+  // or its reply was lost, malformed or carried another status (the box and fatal: the emulator's breakpoints
+  // are not known, so no run may start on them).
   int SetBreakpoint(int mode, uint32_t address);
   // Clears (mode 0) every breakpoint that a mode-1 SetBreakpoint set since the last call, so a breakpoint
   // armed for one run never stops the next. kBreakpointLinkFailed when a command could not be sent.
@@ -137,10 +138,14 @@ class CIceUsb {
   // kTargetHalted, kTargetRunning or kStatusFailed (no box).
   int ReadStatus();
   // Runs from the current PC until the target halts (breakpoint, stop address, Stop, ForceStop), polling
-  // every 500 ms. stopAddress 0xFFFF = none. False on a link failure or when the user declined to give up the
+  // every 500 ms. stopAddress 0xFFFF = none. When *cancel is set before EC_GO goes out (a stop request while
+  // the question box was open or the host's thread was slow), the target is not started: true, with
+  // *started false. False, with fatal set, when the go could not be confirmed or a status poll failed (the
+  // target may be running, nothing about it is known) and when the user declined to give up the
   // stop-while-running feature.
-  bool Go(uint32_t stopAddress);
-  // From another thread while Go polls: asks the target to stop; offers a forced reset when it cannot.
+  bool Go(uint32_t stopAddress, const std::atomic<bool>* cancel = nullptr, bool* started = nullptr);
+  // From another thread while Go runs: asks the target to stop; offers a forced reset when it cannot. While Go
+  // has not yet started the target there is nothing to stop: true at once (the caller has set Go's cancel).
   bool Stop();
   // Halts the target by resetting it.
   bool ForceStop();
@@ -186,7 +191,7 @@ class CIceUsb {
   link::FrameError LastFrameError() const;
 
  private:
-  enum class Outcome { kOk, kSendFailed, kNoReply, kMalformed };
+  enum class Outcome { kOk, kSendFailed, kNoReply, kMalformed, kRefused };
 
   // One command and (unless reply is false) its reply.
   struct Exchange {
@@ -198,7 +203,10 @@ class CIceUsb {
     bool read = false;        // the reply must carry exactly `wanted` data bytes, copied to dest when accepted
     uint8_t* dest = nullptr;
     uint32_t wanted = 0;      // at most kMaxReplyData
+    bool dataOptional = false;  // a read whose result is in the reply value: no data bytes is fine as well
+    bool statusMustBeZero = false;  // any other status byte is a refusal (kRefused)
     bool malformedSetsFatal = true;
+    bool boxByCaller = false;  // a malformed reply's box is left to the caller (it holds a lock of its own)
     link::FrameReport response;
   };
   static constexpr uint32_t kMaxReplyData = 256;
@@ -207,7 +215,7 @@ class CIceUsb {
   // lock is released) and sets fatal unless the exchange says otherwise.
   Outcome Transact(Exchange& x);
   Outcome Simple(uint8_t code, uint32_t address, uint32_t length, uint32_t timeoutMs,
-                 link::FrameReport* response = nullptr);
+                 link::FrameReport* response = nullptr, bool statusMustBeZero = false);
   Outcome SendOnly(uint8_t code);
   bool ChunkedRead(uint8_t code, uint8_t* buffer, uint32_t address, uint32_t count, bool code16,
                    bool replyFailureIsFatal);
@@ -221,6 +229,7 @@ class CIceUsb {
   void CloseLink();
   bool TestImageBlocked(const uint8_t* image) const;
   bool StopFeatureOn() const;
+  void EndRun();
 
   void Print(uint32_t kind, const char* format, ...) __attribute__((format(printf, 3, 4)));
   void ShowBar(const char* label, int32_t maximum);
@@ -247,6 +256,12 @@ class CIceUsb {
   IdentificationBlock identity_;
   std::atomic<bool> identified_{false};
   std::vector<uint16_t> armed_;  // breakpoints a run set, cleared again by ClearArmedBreakpoints
+
+  // Where Go is. Go checks its cancel flag and sends EC_GO under runMutex_; Stop reads the phase under it, so a
+  // stop either finds the target started and stops it, or is seen by Go before the target starts.
+  enum class RunPhase { kIdle, kStarting, kStarted };
+  std::mutex runMutex_;  // taken before linkMutex_, never across a box or a wait
+  RunPhase runPhase_ = RunPhase::kIdle;
 };
 
 }  // namespace orven::emulator

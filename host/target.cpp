@@ -247,6 +247,11 @@ RunResult Target::Finish() {
 Result Target::ReadRegisters(Registers& out) {
   if (!host_.HasRegisterView()) return Result::Failed(texts::kNoRegisterWindow);
   const uint32_t before = host_.FatalNotices();
+  // The register window has no way to say that the values it shows were not read; the driver's answer has.
+  if (host_.Api().AllReg(1, nullptr) != 0) {
+    Result link = LinkCheck(before);
+    return link.ok ? Result::Failed(texts::kRegistersNotRead) : link;
+  }
   host_.RefreshRegisterWindow();
   const auto v = [&](uint16_t item) { return host_.RegisterValue(item); };
   out.pc = static_cast<uint16_t>(v(kItemPc) & 0xFFFF);

@@ -17,6 +17,7 @@ inline constexpr char kNoBreakpoint[] = "no breakpoint at ";
 inline constexpr char kBreakpointRefused[] = "the driver does not accept this breakpoint";
 inline constexpr char kDidNotStop[] = "the target did not stop";
 inline constexpr char kNoRegisterWindow[] = "no register window (init first)";
+inline constexpr char kRegistersNotRead[] = "the registers could not be read";
 inline constexpr char kValueRefused[] = "the driver refused the value";
 inline constexpr char kNot8051Driver[] = "the library does not answer as an 8051 driver";
 

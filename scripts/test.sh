@@ -20,8 +20,9 @@ case "$mode" in
     ;;
   --tsan)
     # Only the parts with threads: the programmer's worker, the gang of programmers at once and its serial
-    # numbers, the link, the simulator, the debugger's stop request arriving while a go polls (emulator link and
-    # driver), the debug host's go thread, and orvdap's messages sent from two threads.
+    # numbers, the link, the simulator, the debugger's stop request arriving while a go polls or while its
+    # question box is open (emulator link and driver), the debug host's go thread, and orvdap's messages sent
+    # from two threads.
     ORVEN_TARGETS="programmer_tests tormik_gang_tests app_core_tests link_tests emulator_tests sim_emulator_tests driver_e2e_tests host_tests orven-sim orvdap_tests" scripts/setup.sh build-tsan -DORVEN_SANITIZE=thread -DORVEN_BENCH=OFF -DORVEN_GUI=OFF >/dev/null
     TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(Operation|FaultMatrix|Faults/GangFault|GangRunner|StampLog.ManyWorkers|FirmwareUpdate|Connect|SimBus|EmulatorRun|EmulatorThreads|EndToEnd.Stop|TargetTest|MessageWriter)'
     ;;

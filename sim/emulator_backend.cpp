@@ -14,6 +14,7 @@ std::shared_ptr<EmulatorDevice> MakeEmulator(Clock& clock, const EmulatorOptions
   device->SetBreakpointLimit(options.breakpointLimit);
   device->SetInLoader(options.startInLoader);
   device->SetLatency(options.latencyMs);
+  device->SetPcReadData(options.pcReadData);
   return device;
 }
 
@@ -27,6 +28,10 @@ std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(Clock& cl
   EmulatorOptions options;
   options.crystalHz = crystalHz;
   options.latencyMs = latencyMs;
+  return MakeSimulatedEmulatorBackend(clock, options);
+}
+
+std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(Clock& clock, const EmulatorOptions& options) {
   return std::make_unique<SimulatedEmulatorBackend>(clock, options);
 }
 

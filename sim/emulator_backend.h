@@ -20,6 +20,7 @@ struct EmulatorOptions {
   bool startInLoader = false;
   // Time from each command to its reply, in the clock's time (about 2 ms over USB).
   uint32_t latencyMs = 0;
+  bool pcReadData = false;  // the PC read adds two data bytes to the reply value
 };
 
 // A QX410 (model word 0x5295, product 0x5120, serial 01 AB 00 7F) with the options applied. It knows the
@@ -48,5 +49,6 @@ class SimulatedEmulatorBackend final : public link::HidBackend {
 // takes latencyMs of that time.
 std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(
     Clock& clock, uint32_t crystalHz = Pod::kDefaultCrystalHz, uint32_t latencyMs = 0);
+std::unique_ptr<SimulatedEmulatorBackend> MakeSimulatedEmulatorBackend(Clock& clock, const EmulatorOptions& options);
 
 }  // namespace orven::sim

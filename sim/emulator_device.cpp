@@ -127,6 +127,11 @@ void EmulatorDevice::SetTargetChipPresent(bool present) {
   targetChipPresent_ = present;
 }
 
+void EmulatorDevice::SetPcReadData(bool withData) {
+  std::lock_guard lock(mutex_);
+  pcReadData_ = withData;
+}
+
 void EmulatorDevice::WithPod(const std::function<void(Pod&)>& f) {
   std::lock_guard lock(mutex_);
   f(pod_);
@@ -261,9 +266,9 @@ Reply EmulatorDevice::PodCommand(const FrameReport& command, const std::vector<u
       core.SetRegisters(DecodeRegisters(data.data()));
       return Reply{};
     case EC_READ_PC: {
-      // The PC comes in the reply value; the two data bytes the host asked for carry it too (low byte first).
+      // The PC comes in the reply value; with the knob set, two data bytes carry it too (low byte first).
       Reply r = Value(core.Pc());
-      r.data = {static_cast<uint8_t>(core.Pc() & 0xFF), static_cast<uint8_t>(core.Pc() >> 8)};
+      if (pcReadData_) r.data = {static_cast<uint8_t>(core.Pc() & 0xFF), static_cast<uint8_t>(core.Pc() >> 8)};
       return r;
     }
     case EC_WRITE_PC:

@@ -39,6 +39,9 @@ class EmulatorDevice : public ProgrammerDevice {
   void SetFirmwareBuild(uint32_t build);
   // Without a chip in the socket (or on the ISP cable), chip initialisation is refused with status 10.
   void SetTargetChipPresent(bool present);
+  // The PC read answers with the PC in the reply value only (the default) or, set, with the two data bytes
+  // the host asks for as well (low byte first), as some firmware does.
+  void SetPcReadData(bool withData);
 
   // --- test access to the pod; the function runs with the device locked ---
   void WithPod(const std::function<void(Pod&)>& f);
@@ -59,6 +62,7 @@ class EmulatorDevice : public ProgrammerDevice {
   Pod pod_;
   bool podPresent_ = true;
   bool targetChipPresent_ = true;
+  bool pcReadData_ = false;
 };
 
 }  // namespace orven::sim

@@ -355,9 +355,11 @@ ORVEND_EXPORT uint32_t ORVEND_CDECL AG_Init(uint16_t code, void* argument);
  * A write that runs past the end of its space writes what fits and fails at the first byte left out. */
 ORVEND_EXPORT uint16_t ORVEND_CDECL AG_MemAcc(uint16_t code, uint8_t* buffer, OrvendAddress* address,
                                               uint32_t count);
-/* Code 1 reads, 2 writes register reg (0-7 R0-R7, 0x14 ACC, 0x18 DPTR, 0x500 tagged PC): 0, 1 refused, 3. */
+/* Code 1 reads, 2 writes register reg (0-7 R0-R7, 0x14 ACC, 0x18 DPTR, 0x500 tagged PC): 0, 1 refused (or, code
+ * 1, the registers could not be read from the target: nothing stored), 3. */
 ORVEND_EXPORT uint16_t ORVEND_CDECL AG_RegAcc(uint16_t code, uint32_t reg, void* value);
-/* Code 1 refreshes the driver's registers, 2 writes them all back (block not used): 0, 1 refused, 3. */
+/* Code 1 refreshes the driver's registers, 2 writes them all back (block not used): 0, 1 refused (or, code 1,
+ * the registers could not be read from the target), 3. */
 ORVEND_EXPORT uint16_t ORVEND_CDECL AG_AllReg(uint16_t code, void* block);
 /* Code 1 clears the error address; code 2 replaces the address by a pointer to its attribute word (or null). */
 ORVEND_EXPORT uint32_t ORVEND_CDECL AG_MemAtt(uint16_t code, uint32_t attribute, OrvendAddress* address);

@@ -3,44 +3,24 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "c_host.h"
-#include "driver/device.h"
 #include "driver/driver_state.h"
-#include "link/clock.h"
 #include "link/command_codes.h"
-#include "sim/emulator_backend.h"
-#include "tests/support/holding_clock.h"
-#include "tests/support/sdcc_program.h"
+#include "simulated_host.h"
 
 namespace orven::driver::testing {
 namespace {
 
-using ::orven::testing::SdccProgram;
-
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public ::testing::Test, public SimulatedHost {
  protected:
   void SetUp() override {
-    if (!program.Load(ORVEN_TICKER)) GTEST_SKIP() << "no SDCC-built test program";
-    ResetStateForTesting();
-    UseTargetForTesting(nullptr);
-    UseDeviceForTesting(*backend, clock);
-    ui.context = this;
-    ui.message_box = [](void* context, int kind, const char* caption, const char* text) {
-      auto* self = static_cast<EndToEnd*>(context);
-      self->boxes.push_back(std::string(caption) + ": " + text);
-      return kind == ORVEN_BOX_QUESTION_FOR_TEST ? self->answer : 1;
-    };
-    OrvendSetUi(&ui);
-    TestHostInit(&host);
-    std::memset(&enumRecord, 0, sizeof enumRecord);
-    std::strcpy(enumRecord.option_text, "-E1 -F16 -V1 -C2");
-    ASSERT_EQ(EnumUv351(&enumRecord, 2), 8051u);
-    TestHostBind(&host);
+    if (!Open()) GTEST_SKIP() << "no SDCC-built test program";
     ASSERT_EQ(TestHostConnect(&host), 0u);
     ASSERT_EQ(TestHostLoad(&host, program.code.data(), static_cast<uint32_t>(program.code.size())), 0);
     // The host shows the registers once; runs start from the PC read then.
@@ -49,38 +29,8 @@ class EndToEnd : public ::testing::Test {
   void TearDown() override {
     // Every command the driver sent is one the emulator's command set forms that way.
     EXPECT_EQ(Device().Departures(), std::vector<std::string>{});
-    if (HasFailure()) {
-      for (const std::string& box : boxes) std::printf("box: %s\n", box.c_str());
-      std::printf("output: %s\ncommands:", host.output);
-      for (uint8_t c : Device().CommandLog()) std::printf(" %u", c);
-      std::printf("\n");
-    }
-    OrvendSetUi(nullptr);
-    ReleaseDeviceForTesting();
-    TestHostFree(&host);
-    ResetStateForTesting();
+    if (HasFailure()) PrintState();
   }
-
-  static constexpr int ORVEN_BOX_QUESTION_FOR_TEST = ORVEND_BOX_QUESTION;
-
-  uint32_t Code(const char* symbol) { return ORVEND_TAG(ORVEND_SPACE_CODE, program.At(symbol)); }
-  uint8_t Data(uint32_t address) {
-    uint8_t value = 0;
-    EXPECT_EQ(TestHostRead(ORVEND_TAG(ORVEND_SPACE_DATA, address), &value, 1, nullptr), 0);
-    return value;
-  }
-  uint32_t Pc() const { return host.current_pc; }
-  std::string Output() const { return host.output; }
-  sim::EmulatorDevice& Device() { return *backend->Device(); }
-
-  SdccProgram program;
-  ::orven::testing::HoldingClock clock;
-  std::unique_ptr<sim::SimulatedEmulatorBackend> backend = sim::MakeSimulatedEmulatorBackend(clock);
-  TestHost host;
-  OrvendUi ui{};
-  OrvendEnumRecord enumRecord;
-  std::vector<std::string> boxes;
-  int answer = 1;
 };
 
 TEST_F(EndToEnd, BreakpointsWithCountsAndCommands) {
@@ -143,6 +93,106 @@ TEST_F(EndToEnd, StopFromASecondThreadDuringAGo) {
   EXPECT_LT(pc, program.code.size());
   // The driver serves requests again.
   ASSERT_EQ(TestHostGoStep(ORVEND_GO_STEP, 1, 0), 0u);
+}
+
+TEST_F(EndToEnd, RunsAndStepsWithEitherFormOfThePcRead) {
+  for (bool withData : {false, true}) {
+    SCOPED_TRACE(withData ? "PC in the value and two data bytes" : "PC in the reply value alone");
+    Device().SetPcReadData(withData);
+    ASSERT_EQ(TestHostGoStep(ORVEND_GO_UNTIL, 0, Code("_mark")), 0u);
+    EXPECT_EQ(Pc(), Code("_mark"));
+    ASSERT_EQ(TestHostGoStep(ORVEND_GO_STEP, 1, 0), 0u);
+    EXPECT_NE(Pc(), Code("_mark"));
+    OrvendBreakpoint* bp = TestHostAddBreakpoint(&host, program.At("_tick"), 1, nullptr, 0);
+    ASSERT_EQ(TestHostGoStep(ORVEND_GO, 0, 0), 0u);
+    EXPECT_EQ(Pc(), Code("_tick"));
+    bp->flags &= ~ORVEND_BP_ENABLED;
+  }
+  EXPECT_EQ(host.fatal_notices, 0);
+}
+
+// Hands over between the go thread, held in a question box, and the test's thread.
+class Gate {
+ public:
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  void WaitOpen() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return open_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool open_ = false;
+};
+
+TEST_F(EndToEnd, StopWhileTheStopVectorQuestionIsOpenEndsTheGoWithoutStartingIt) {
+  // The whole program was loaded over C:0x003B with the stop-while-running feature on: the go asks first.
+  Gate asked, stopped;
+  onQuestion = [&](const char*) {
+    asked.Open();
+    stopped.WaitOpen();
+    return 1;  // give up the feature and go on
+  };
+  const uint32_t pc = Pc();
+  Device().ClearCommandLog();
+  std::atomic<uint32_t> result{99};
+  std::thread go([&] { result = TestHostGoStep(ORVEND_GO, 0, 0); });
+  asked.WaitOpen();
+  uint8_t byte = 0;
+  EXPECT_EQ(TestHostRead(ORVEND_TAG(ORVEND_SPACE_DATA, 0), &byte, 1, nullptr), 1) << "running while the go runs";
+  EXPECT_EQ(TestHostGoStep(ORVEND_GO_STOP, 0, 0), 1u);
+  stopped.Open();
+  go.join();
+  onQuestion = nullptr;
+  EXPECT_EQ(result.load(), 0u);
+  EXPECT_EQ(host.fatal_notices, 0);
+  EXPECT_FALSE(Device().PodRunning());
+  const std::vector<uint8_t> log = Device().CommandLog();
+  EXPECT_EQ(std::count(log.begin(), log.end(), cmd::EC_GO), 0) << "the target never started";
+  EXPECT_EQ(Pc(), pc);
+  EXPECT_EQ(TestHostRead(ORVEND_TAG(ORVEND_SPACE_DATA, 0), &byte, 1, nullptr), 0);
+
+  // The next go starts, and its stop reaches the emulator: without the feature, as a forced stop. Until the go
+  // has ended, memory stays refused.
+  clock.HoldOtherThreads();
+  std::thread again([&] { result = TestHostGoStep(ORVEND_GO, 0, 0); });
+  clock.WaitUntilHeld();
+  EXPECT_TRUE(Device().PodRunning());
+  EXPECT_EQ(TestHostGoStep(ORVEND_GO_STOP, 0, 0), 1u);
+  EXPECT_EQ(TestHostRead(ORVEND_TAG(ORVEND_SPACE_DATA, 0), &byte, 1, nullptr), 1);
+  clock.Release();
+  again.join();
+  const std::vector<uint8_t> after = Device().CommandLog();
+  EXPECT_EQ(std::count(after.begin(), after.end(), cmd::EC_FORCE_STOP), 1);
+  EXPECT_FALSE(Device().PodRunning());
+  EXPECT_EQ(host.fatal_notices, 0);
+  EXPECT_EQ(TestHostRead(ORVEND_TAG(ORVEND_SPACE_DATA, 0), &byte, 1, nullptr), 0);
+}
+
+TEST_F(EndToEnd, StopWhoseForcedResetIsLostEndsTheGoDeadOnBothThreads) {
+  // The go gives up the stop-while-running feature (the program covers its vector); the stop then offers the
+  // forced reset, whose reply never comes. The stop thread posts the fatal notice while the go thread, armed,
+  // still waits in its polling; the go then ends on the closed link without reporting a stop.
+  TestHostAddBreakpoint(&host, program.At("_mark") + 1, 1, nullptr, 0);
+  Device().SetFault(cmd::EC_FORCE_STOP, {sim::FaultKind::kNoReply, 0, 0, 1});
+  const uint32_t pc = Pc();
+  const int refreshes = host.refreshes;
+  clock.HoldOtherThreads();
+  std::thread go([&] { TestHostGoStep(ORVEND_GO, 0, 0); });
+  clock.WaitUntilHeld();
+  EXPECT_EQ(TestHostGoStep(ORVEND_GO_STOP, 0, 0), 0u);
+  EXPECT_GE(host.fatal_notices, 1);
+  clock.Release();
+  go.join();
+  EXPECT_EQ(Pc(), pc);
+  EXPECT_EQ(host.refreshes, refreshes);
+  EXPECT_EQ(TestHostGoStep(ORVEND_GO_STEP, 1, 0), 0u);
+  EXPECT_EQ(Pc(), pc) << "dead until initialised again";
 }
 
 TEST_F(EndToEnd, StopWithTheStopWhileRunningFeature) {

@@ -2,6 +2,7 @@
 // failures and breakpoint answers set per test.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,9 @@ class FakeTarget final : public Target {
   size_t stepIndex = 0;
   int fatalChecks = 0;
   int goHaltPc = -1;  // where Go leaves the PC (-1: unchanged)
+  bool failGo = false;      // Go fails (and, as the emulator's does, sets fatal through the state)
+  bool failReadPc = false;
+  std::atomic<bool>* fatal = nullptr;  // the flag a failing Go sets
 
   void Log(const char* name, uint32_t a, uint32_t n) {
     char line[64];
@@ -99,7 +103,7 @@ class FakeTarget final : public Target {
   }
   bool ReadPc(uint16_t* pc) override {
     *pc = registers.Pc();
-    return true;
+    return !failReadPc;
   }
   bool WritePc(uint16_t pc) override {
     Log("WritePc", pc, 0);
@@ -123,8 +127,14 @@ class FakeTarget final : public Target {
     calls.emplace_back("ClearArmedBreakpoints");
     return 0;
   }
-  bool Go(uint32_t stop) override {
+  bool Go(uint32_t stop, const std::atomic<bool>& cancel, bool* started) override {
+    *started = !cancel.load();
+    if (!*started) return true;
     Log("Go", stop, 0);
+    if (failGo) {
+      if (fatal != nullptr) fatal->store(true);
+      return false;
+    }
     if (goHaltPc >= 0) registers.SetPc(static_cast<uint16_t>(goHaltPc));
     return true;
   }

@@ -159,5 +159,19 @@ TEST_F(Registers, RegAccReadsAndWritesThroughTheRecord) {
   EXPECT_TRUE(target.calls.empty());
 }
 
+TEST_F(Registers, AFailedRegisterReadIsAnsweredAsOneAndHandsOutNothing) {
+  target.registers.SetR(5, 0x55);
+  target.failReads = true;
+  uint8_t r5 = 0xEE;
+  EXPECT_EQ(RegAcc(1, 5, &r5), 1);
+  EXPECT_EQ(r5, 0xEE);
+  EXPECT_EQ(AllReg(1, nullptr), 1);
+  EXPECT_FALSE(state().fatal.load());
+  target.failReads = false;
+  EXPECT_EQ(RegAcc(1, 5, &r5), 0);
+  EXPECT_EQ(r5, 0x55);
+  EXPECT_EQ(AllReg(1, nullptr), 0);
+}
+
 }  // namespace
 }  // namespace orven::driver::testing

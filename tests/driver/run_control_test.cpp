@@ -229,7 +229,7 @@ TEST_F(RunControl, AStopTheTargetRefusesAnswers0AndLeavesItRunning) {
     bool runningAfter, stopSent;
   } cases[] = {
       {true, true, 0, true, true},
-      {true, false, 1, false, true},
+      {true, false, 1, true, true},    // running stays the go request's until it ends
       {false, true, 1, false, false},  // nothing runs: nothing to stop
   };
   for (const Case& c : cases) {
@@ -254,6 +254,44 @@ TEST_F(RunControl, AFailedStepEndsTheRunDeadAndUnarmed) {
   EXPECT_FALSE(state().armed);
   EXPECT_EQ(target.calls.back(), "PostFatalNotice");
   EXPECT_EQ(GoStep(state(), target, Link(), ORVEND_GO, 0, nullptr), 0u);
+}
+
+TEST_F(RunControl, AGoWhoseStartHaltOrPcIsNotKnownEndsDeadWithoutAStop) {
+  struct Case {
+    const char* name;
+    int breakpointAnswer;
+    bool failGo, failReadPc;
+    bool goSent;
+  };
+  const Case cases[] = {
+      {"breakpoint not set", emulator::kBreakpointLinkFailed, false, false, false},
+      {"go or its polling failed", 0, true, false, true},
+      {"PC after the halt not read", 0, false, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    state().fatal = false;
+    records.clear();
+    AddBreakpoint(0xFF000100);
+    target.breakpointAnswers[0x100] = c.breakpointAnswer;
+    target.failGo = c.failGo;
+    target.failReadPc = c.failReadPc;
+    target.fatal = &state().fatal;
+    target.calls.clear();
+    refreshes = 0;
+    state().currentPc = 0xFF000010;
+    const uint32_t pcBefore = state().currentPc.load();
+    GoStep(state(), target, Link(), ORVEND_GO, 0, nullptr);
+    EXPECT_TRUE(state().fatal.load());
+    EXPECT_FALSE(state().armed);
+    EXPECT_FALSE(state().running);
+    EXPECT_EQ(refreshes, 0) << "no stop reported";
+    EXPECT_EQ(state().currentPc.load(), pcBefore);
+    EXPECT_EQ(target.calls.back(), "PostFatalNotice");
+    bool went = false;
+    for (const std::string& call : target.calls) went = went || call.rfind("Go ", 0) == 0;
+    EXPECT_EQ(went, c.goSent) << ::testing::PrintToString(target.calls);
+  }
 }
 
 TEST_F(RunControl, BreakpointMarksInTheAttributeWords) {

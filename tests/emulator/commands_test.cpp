@@ -223,6 +223,7 @@ TEST_F(EmuCommands, ReadReplyWithAnotherCountIsMalformedNeverData) {
   };
   for (const ReadCase& c : cases) {
     for (uint32_t announced : {c.wanted - 1, c.wanted + 1, 0u}) {
+      if (c.code == EC_READ_PC && announced == 0) continue;  // the PC in the reply value alone is a full answer
       SCOPED_TRACE(std::string(c.name) + " announcing " + std::to_string(announced));
       Forget();
       flags.fatal = false;
@@ -244,6 +245,40 @@ TEST_F(EmuCommands, ReadReplyWithAnotherCountIsMalformedNeverData) {
   }
 }
 
+TEST_F(EmuCommands, ResultsInTheReplyValueNeedNoDataBytesAndARefusalIsNoResult) {
+  struct Case {
+    const char* name;
+    uint8_t code;
+    uint8_t status;
+    Bytes data;
+    bool ok;
+  };
+  const Case cases[] = {
+      {"pc in the value alone", EC_READ_PC, 0, {}, true},
+      {"pc with its two bytes", EC_READ_PC, 0, {0x34, 0x12}, true},
+      {"pc refused", EC_READ_PC, 10, {}, false},
+      {"pc refused with bytes", EC_READ_PC, 10, {0x34, 0x12}, false},
+      {"step", EC_STEP, 0, {}, true},
+      {"step refused", EC_STEP, 10, {}, false},
+      {"pc write refused", EC_WRITE_PC, 10, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Forget();
+    flags.fatal = false;
+    Reply(c.code, c.status, c.ok ? 0xA5011234 : 0, c.data);
+    uint16_t pc16 = 0;
+    uint32_t pc32 = 0;
+    bool ok = c.code == EC_READ_PC ? emu.ReadPc(&pc16) : c.code == EC_STEP ? emu.Step(&pc32) : emu.WritePc(0x55);
+    EXPECT_EQ(ok, c.ok);
+    if (c.ok) {
+      EXPECT_EQ(c.code == EC_READ_PC ? pc16 : pc32, 0x1234u);
+    }
+    EXPECT_FALSE(flags.fatal.load());
+    EXPECT_TRUE(prompter.Boxes().empty());
+  }
+}
+
 TEST_F(EmuCommands, StepMasksTheNewPcTo16Bits) {
   Reply(EC_STEP, 0, 0xA5011234);
   uint32_t pc = 0;
@@ -254,11 +289,13 @@ TEST_F(EmuCommands, StepMasksTheNewPcTo16Bits) {
 TEST_F(EmuCommands, ChipFailureStatusFailsOnlyTheDownloadForms) {
   for (uint8_t status : {10, 11, 12}) {
     SCOPED_TRACE(status);
-    // The debugger's code write does not look at the status.
+    // The debugger's code write fails on any status: the code the host loads would not be in the pod.
     Forget();
     Reply(EC_WRITE_CODE, status);
     uint32_t address = 0x200;
-    EXPECT_TRUE(emu.WriteCodeMemory(Seq(4).data(), address, 4));
+    EXPECT_FALSE(emu.WriteCodeMemory(Seq(4).data(), address, 4));
+    EXPECT_EQ(prompter.Boxes(), (std::vector<Box>{{'E', emulator::texts::kAppCaption, emulator::texts::kCodeWriteFailed}}));
+    prompter.Clear();
 
     // The download's code write to the pod does.
     flags.f = 0x10;
@@ -331,8 +368,19 @@ TEST_F(EmuCommands, BreakpointAndStatusResults) {
   EXPECT_EQ(emu.SetBreakpoint(1, 0x100), emulator::kBreakpointTooMany);
   Reply(EC_BREAKPOINT, 8);
   EXPECT_EQ(emu.SetBreakpoint(1, 0x100), emulator::kBreakpointConflict);
-  EXPECT_EQ(emu.SetBreakpoint(1, 0x100), emulator::kBreakpointDone);  // the reply never came
   EXPECT_FALSE(flags.fatal.load());
+  EXPECT_TRUE(prompter.Boxes().empty());
+  // A lost reply or another status: whether the breakpoint is there is unknown. The box, fatal.
+  for (bool lost : {true, false}) {
+    flags.fatal = false;
+    prompter.Clear();
+    if (!lost) Reply(EC_BREAKPOINT, 1);
+    EXPECT_EQ(emu.SetBreakpoint(1, 0x100), emulator::kBreakpointLinkFailed);
+    EXPECT_TRUE(flags.fatal.load());
+    EXPECT_EQ(prompter.Boxes(), (std::vector<Box>{{'E', emulator::texts::kCaptionCommError, emulator::texts::kCommError}}));
+  }
+  flags.fatal = false;
+  prompter.Clear();
 
   Reply(EC_STATUS, 0, 0x8000);
   EXPECT_EQ(emu.ReadStatus(), emulator::kTargetHalted);

@@ -59,17 +59,19 @@ const Outcome kQuietFailure{false, BoxKind::kNone, false};
 const Outcome kCommFatal{false, BoxKind::kComm, true};
 // A garbled pod reply: the link error, then what to check on the pod.
 const Outcome kPodCommFatal{false, BoxKind::kCommThenPod, true};
+const Outcome kQuietFatal{false, BoxKind::kNone, true};
 
 const Step kSteps[] = {
     // The first identify reports a broken link without making the session fatal; a refusal carries no block.
     {"identify", EC_IDENTIFY, true, kQuietFailure, {false, BoxKind::kComm, false}, {false, BoxKind::kComm, false}},
-    {"pod check", EC_POD_CHECK, true, {false, BoxKind::kPod, false}, kPodCommFatal, kOk},
+    {"pod check", EC_POD_CHECK, true, {false, BoxKind::kPod, false}, kPodCommFatal, {false, BoxKind::kPod, false}},
     {"pod info", EC_POD_INFO, true, {false, BoxKind::kPod, false}, kPodCommFatal, kPodCommFatal},
-    {"pod start", EC_POD_START, true, {false, BoxKind::kNone, true}, kCommFatal, kOk},
+    {"pod start", EC_POD_START, true, kQuietFatal, kCommFatal, kQuietFatal},
     {"xdata read", EC_READ_XDATA, false, kQuietFailure, kCommFatal, kCommFatal},
-    {"go", EC_GO, false, kQuietFailure, kCommFatal, kOk},
-    {"go's status poll", EC_STATUS, false, kQuietFailure, kCommFatal, kQuietFailure},
-    {"step", EC_STEP, false, kQuietFailure, kCommFatal, kOk},
+    // A go whose start or whose halt is not confirmed leaves the target's state unknown: the session ends.
+    {"go", EC_GO, false, kQuietFatal, kCommFatal, kQuietFatal},
+    {"go's status poll", EC_STATUS, false, kQuietFatal, kCommFatal, kQuietFatal},
+    {"step", EC_STEP, false, kQuietFailure, kCommFatal, kQuietFailure},
 };
 
 class FaultMatrixEmulator : public ::testing::Test {

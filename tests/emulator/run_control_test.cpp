@@ -35,15 +35,21 @@ TEST_F(EmuRunControl, GoPollsEvery500MsUntilTheTargetHalts) {
   EXPECT_EQ(SentCodes(), (Codes{EC_GO, EC_STATUS, EC_STATUS, EC_STATUS, EC_STATUS}));
   EXPECT_EQ(clock.NowMs() - t0, 1500u);
 
-  // A poll that fails ends the run without a box; a lost go reply does too.
-  Forget();
-  Reply(EC_GO);
-  Reply(EC_STATUS, 0, 0x10);
-  EXPECT_FALSE(emu.Go(0xFFFF));
-  Forget();
-  EXPECT_FALSE(emu.Go(0xFFFF));
-  EXPECT_TRUE(prompter.Boxes().empty());
-  EXPECT_FALSE(flags.fatal.load());
+  // A poll that fails, a lost go reply and a refused go end the run without a box, and the session with it:
+  // the target may be running and nothing about it is known.
+  for (int which = 0; which < 3; ++which) {
+    SCOPED_TRACE(which);
+    Forget();
+    flags.fatal = false;
+    if (which == 0) {
+      Reply(EC_GO);
+      Reply(EC_STATUS, 0, 0x10);
+    }
+    if (which == 2) Reply(EC_GO, 1);
+    EXPECT_FALSE(emu.Go(0xFFFF));
+    EXPECT_TRUE(prompter.Boxes().empty());
+    EXPECT_TRUE(flags.fatal.load());
+  }
 }
 
 TEST_F(EmuRunControl, StopFeatureByteFollowsOptionAndStopVector) {

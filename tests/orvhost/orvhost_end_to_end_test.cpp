@@ -397,5 +397,38 @@ TEST(Orvhost, AtATerminalTheDriversQuestionIsAskedAndTheTypedAnswerTaken) {
   }
 }
 
+TEST(Orvhost, TheReadmeSessionPrintsTheSameWhetherThePcReadCarriesDataBytesOrNot) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const mcs51test::Program& p = Program::Get().program;
+  const std::string done = Hex4(p.doneAddress);
+  const std::vector<std::string> session = {"init", "load " + p.hexPath, "bp 0x" + done, "go", "regs",
+                                            "dump I:0x08 16", "set dptr 0x4000", "write X:0x4000 DE AD",
+                                            "dump X:0x4000 2", "shutdown"};
+  std::string outputs[2];
+  for (int withData = 0; withData < 2; ++withData) {
+    std::vector<std::string> args{"--model", "qx410"};
+    if (withData != 0) args.push_back("--pc-read-data");
+    testing::DeviceProcess device(args);
+    ASSERT_TRUE(device.Ok());
+    const ProgramRun r = Orvhost("ORVEN_HID_SOCKET=" + device.Path(), "--options -E0", session);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("stopped C:" + done + "\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("X:4000=DEAD\n"), std::string::npos) << r.out;
+    outputs[withData] = r.out;
+  }
+  EXPECT_EQ(outputs[0], outputs[1]);
+}
+
+TEST(Orvhost, RegsAfterALostRegisterReadPrintsAnErrorInsteadOfValues) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  // init reads the registers once; the reply to the second read, regs's, never comes.
+  testing::DeviceProcess device({"--model", "qx410", "--fault", "15:noreply:0:1"});
+  ASSERT_TRUE(device.Ok());
+  const ProgramRun r = Orvhost("ORVEN_HID_SOCKET=" + device.Path(), "--options -E0", {"init", "regs"});
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("orvhost: regs: the registers could not be read\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("PC="), std::string::npos) << r.out;
+}
+
 }  // namespace
 }  // namespace orven

@@ -162,6 +162,17 @@ const std::vector<uint8_t> kNopLoop = [] {
   return p;
 }();
 
+TEST(EmulatorDevice, PcReadAnswersInTheReplyValueAndWithTheKnobInTwoBytesAsWell) {
+  for (bool withData : {false, true}) {
+    SCOPED_TRACE(withData);
+    sim::EmulatorOptions options;
+    options.pcReadData = withData;
+    EmulatorRig rig(options);
+    ASSERT_EQ(rig.Exchange(EC_WRITE_PC, 0x1234).status, 0);
+    EXPECT_EQ(rig.Pc(), 0x1234);  // checks the data bytes for the form chosen
+  }
+}
+
 TEST(EmulatorDevice, GoHaltsAtTheStopAddressOrABreakpointAndLeavesItOnTheNextGo) {
   EmulatorRig rig;
   rig.Load(kNopLoop);

@@ -34,7 +34,7 @@ struct Command {
 class EmulatorRig {
  public:
   explicit EmulatorRig(const sim::EmulatorOptions& options = {})
-      : backend_(clock, options), hid_(backend_), frame_(hid_, link::FrameFlavour::kEmulator) {
+      : pcReadData_(options.pcReadData), backend_(clock, options), hid_(backend_), frame_(hid_, link::FrameFlavour::kEmulator) {
     EXPECT_TRUE(hid_.OpenDevice(link::kProductQx410));
   }
 
@@ -84,11 +84,12 @@ class EmulatorRig {
   Answer Write(uint8_t code, uint32_t address, std::vector<uint8_t> bytes) {
     return Exchange(Command{code, address, 0, std::move(bytes), {}});
   }
-  // The PC read answers the two bytes it was asked for as well as the reply value.
+  // The PC read answers with the reply value, and only with the knob set adds the two bytes asked for.
   uint16_t Pc() {
     Answer a = Exchange(cmd::EC_READ_PC, 0, 2);
     const auto pc = static_cast<uint16_t>(a.value);
-    EXPECT_EQ(a.data, (std::vector<uint8_t>{static_cast<uint8_t>(pc & 0xFF), static_cast<uint8_t>(pc >> 8)}));
+    const std::vector<uint8_t> bytes{static_cast<uint8_t>(pc & 0xFF), static_cast<uint8_t>(pc >> 8)};
+    EXPECT_EQ(a.data, pcReadData_ ? bytes : std::vector<uint8_t>{});
     return pc;
   }
   // Puts a program at code address 0 and makes the pod ready to run it from there.
@@ -100,6 +101,7 @@ class EmulatorRig {
   VirtualClock clock;
 
  private:
+  bool pcReadData_;
   sim::SimulatedEmulatorBackend backend_;
   link::CHid hid_;
   link::CommandFrame frame_;

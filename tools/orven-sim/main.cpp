@@ -27,7 +27,7 @@ int Usage(FILE* out, int status) {
   std::fprintf(out,
                "usage: orven-sim --listen PATH [--model qx410|orvenf] [--loader] [--serial HEX] [--latency-ms N]\n"
                "                 [--trace FILE] [--fault CODE:KIND[:VALUE[:SKIP[:TIMES]]]]...\n"
-               "                 [--no-pod] [--breakpoints N] [--firmware-build N] [--crystal HZ]\n"
+               "                 [--no-pod] [--pc-read-data] [--breakpoints N] [--firmware-build N] [--crystal HZ]\n"
                "\n"
                "Serves one simulated ORVEN programmer on the Unix socket PATH until interrupted.\n"
                "Programs reach it with ORVEN_HID_SOCKET=PATH.\n"
@@ -48,6 +48,7 @@ int Usage(FILE* out, int status) {
                "\n"
                "QX410 only (its emulator side; the VELM5 pod runs at the crystal's real speed):\n"
                "  --no-pod            no pod attached: pod check, info and start get no reply\n"
+               "  --pc-read-data      the PC read adds two data bytes (low byte first) to the PC in the reply value\n"
                "  --breakpoints N     hardware breakpoints the emulator offers (default 4)\n"
                "  --firmware-build N  firmware build to report (default 571, V2.07; 563 reports V2.06)\n"
                "  --crystal HZ        the pod's crystal (default 11059200)\n");
@@ -84,6 +85,11 @@ int main(int argc, char** argv) {
     }
     if (arg == "--no-pod") {
       emulator.podPresent = false;
+      emulatorFlags = true;
+      continue;
+    }
+    if (arg == "--pc-read-data") {
+      emulator.pcReadData = true;
       emulatorFlags = true;
       continue;
     }
@@ -127,7 +133,7 @@ int main(int argc, char** argv) {
   if (path.empty()) return Usage(stderr, 2);
 
   if (emulatorFlags && model != orven::sim::DeviceModel::kQx410) {
-    std::fprintf(stderr, "orven-sim: --no-pod, --breakpoints, --firmware-build and --crystal need --model qx410\n");
+    std::fprintf(stderr, "orven-sim: --no-pod, --pc-read-data, --breakpoints, --firmware-build and --crystal need --model qx410\n");
     return 2;
   }
   std::shared_ptr<orven::sim::ProgrammerDevice> device;
