@@ -38,6 +38,8 @@ void DapEvents::ProgressShown(const std::string& label, int32_t) {
     return;
   }
   std::lock_guard<std::mutex> lock(progressMutex_);
+  // The driver shows the verify bar over the programming bar without removing it first.
+  if (!progressId_.empty()) Event("progressEnd", json{{"progressId", progressId_}});
   progressId_ = "orven-progress-" + std::to_string(++progressCount_);
   Event("progressStart", json{{"progressId", progressId_}, {"title", label}, {"percentage", 0}});
 }

@@ -1,0 +1,201 @@
+// Whole debug sessions through the protocol: orvdap loads the real liborvend.so, which talks to the simulated
+// emulator in process with its pod in virtual time, on a program SDCC builds here.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tests/orvdap/dap_client.h"
+#include "tests/support/sdcc_program.h"
+#include "tools/orvdap/base64.h"
+#include "tools/orvdap/texts.h"
+
+namespace orven::orvdap {
+namespace {
+
+using nlohmann::json;
+
+std::string Hex4(uint32_t v) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%04X", v);
+  return buf;
+}
+
+std::vector<uint8_t> Bytes(const json& readMemoryBody) {
+  return DecodeBase64(readMemoryBody.value("data", "")).value_or(std::vector<uint8_t>{});
+}
+
+class DapSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!program_.Load(ORVEN_BLINKER)) GTEST_SKIP() << "no SDCC-built test program";
+    // The pod and the driver's waits in virtual time: a go polls without waiting.
+    setenv("ORVEN_SIM_VIRTUAL", "1", 1);
+  }
+  json LaunchArgs() const {
+    return json{{"program", std::string(ORVEN_BLINKER) + ".ihx"},
+                {"device", "sim"},
+                {"options", "-E1 -F16 -V0 -C0"},
+                {"answer", "yes"},
+                {"stopOnEntry", true}};
+  }
+  // initialize and launch; the launch response.
+  json Launch(DapClient& dap, json args) {
+    EXPECT_EQ(dap.Request("initialize", json{{"adapterID", "orven"}, {"supportsProgressReporting", true}})["success"],
+              true);
+    return dap.Request("launch", std::move(args));
+  }
+
+  ::orven::testing::SdccProgram program_;
+};
+
+TEST_F(DapSession, BreaksReadsPausesStepsRestartsAndTerminates) {
+  DapClient dap;
+  json args = LaunchArgs();
+  args["download"] = true;  // -F16: into the pod, with its progress bar
+  const json launched = Launch(dap, args);
+  ASSERT_EQ(launched["success"], true) << launched.dump();
+  ASSERT_FALSE(dap.Event("initialized").is_null());
+  // Programming and verifying: each bar started is ended, the first before the second starts.
+  std::vector<std::string> progress;
+  for (const json& m : dap.Received()) {
+    const std::string name = m.value("event", "");
+    if (name.rfind("progress", 0) == 0) progress.push_back(name + " " + m["body"]["progressId"].get<std::string>());
+  }
+  EXPECT_EQ(progress, (std::vector<std::string>{"progressStart orven-progress-1", "progressUpdate orven-progress-1",
+                                                "progressEnd orven-progress-1", "progressStart orven-progress-2",
+                                                "progressUpdate orven-progress-2", "progressEnd orven-progress-2"}));
+
+  // Four breakpoints fit the emulator; the fifth and sixth come back unverified with the reason.
+  const uint32_t tick = program_.At("_tick");
+  json wanted = json::array({json{{"instructionReference", "C:0x" + Hex4(tick)}}});
+  for (uint32_t unused : {0xF000u, 0xF010u, 0xF020u, 0xF030u, 0xF040u}) {
+    wanted.push_back(json{{"instructionReference", "C:0x" + Hex4(unused)}});
+  }
+  const json set = dap.Request("setInstructionBreakpoints", json{{"breakpoints", wanted}});
+  ASSERT_EQ(set["success"], true) << set.dump();
+  const json& bps = set["body"]["breakpoints"];
+  ASSERT_EQ(bps.size(), 6u);
+  for (size_t i = 0; i < 6; ++i) {
+    SCOPED_TRACE(bps[i].dump());
+    EXPECT_EQ(bps[i]["verified"], i < 4);
+    if (i >= 4) {
+      EXPECT_EQ(bps[i]["message"], texts::kBreakpointLimit);
+    }
+  }
+
+  ASSERT_EQ(dap.Request("configurationDone")["success"], true);
+  json stopped = dap.Event("stopped");
+  EXPECT_EQ(stopped["body"]["reason"], "entry") << stopped.dump();
+  EXPECT_EQ(dap.Request("threads")["body"]["threads"].size(), 1u);
+
+  // Continue to the breakpoint in tick(): after fill() and B = 0x5A.
+  ASSERT_EQ(dap.Request("continue", json{{"threadId", 1}})["success"], true);
+  stopped = dap.Event("stopped");
+  EXPECT_EQ(stopped["body"]["reason"], "instruction breakpoint") << stopped.dump();
+  EXPECT_EQ(stopped["body"]["hitBreakpointIds"], json::array({bps[0]["id"]}));
+  const json frames = dap.Request("stackTrace", json{{"threadId", 1}});
+  EXPECT_EQ(frames["body"]["stackFrames"][0]["instructionPointerReference"], "C:0x" + Hex4(tick));
+
+  const json scopes = dap.Request("scopes", json{{"frameId", frames["body"]["stackFrames"][0]["id"]}});
+  ASSERT_EQ(scopes["body"]["scopes"][0]["name"], "Registers") << scopes.dump();
+  const json regs = dap.Request("variables", json{{"variablesReference", scopes["body"]["scopes"][0]["variablesReference"]},
+                                                  {"format", {{"hex", true}}}});
+  std::map<std::string, std::string> byName;
+  for (const json& v : regs["body"]["variables"]) byName[v["name"]] = v["value"];
+  EXPECT_EQ(byName["PC"], "0x" + Hex4(tick)) << regs.dump();
+  EXPECT_EQ(byName["B"], "0x5A") << regs.dump();
+  EXPECT_EQ(byName.size(), 14u);
+
+  // The pattern fill() wrote, read, written and read again; past the end of the space nothing is read.
+  const std::string pattern = "X:0x" + Hex4(program_.At("_pattern"));
+  json read = dap.Request("readMemory", json{{"memoryReference", pattern}, {"count", 8}});
+  EXPECT_EQ(Bytes(read["body"]), (std::vector<uint8_t>{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77})) << read.dump();
+  const json wrote = dap.Request("writeMemory", json{{"memoryReference", pattern}, {"offset", 1}, {"data", "AQID"}});
+  EXPECT_EQ(wrote["body"]["bytesWritten"], 3) << wrote.dump();
+  read = dap.Request("readMemory", json{{"memoryReference", pattern}, {"count", 5}});
+  EXPECT_EQ(Bytes(read["body"]), (std::vector<uint8_t>{0x00, 0x01, 0x02, 0x03, 0x44})) << read.dump();
+  read = dap.Request("readMemory", json{{"memoryReference", "I:0xF8"}, {"count", 16}});
+  EXPECT_EQ(Bytes(read["body"]).size(), 8u) << read.dump();
+  EXPECT_EQ(read["body"]["unreadableBytes"], 8);
+
+  // The debug console: orvhost's commands and registers.
+  json eval = dap.Request("evaluate", json{{"expression", "-exec dump " + pattern + " 4"}, {"context", "repl"}});
+  EXPECT_EQ(eval["body"]["result"], "X:" + Hex4(program_.At("_pattern")) + "=00010203") << eval.dump();
+  eval = dap.Request("evaluate", json{{"expression", "-exec go"}, {"context", "repl"}});
+  EXPECT_EQ(eval["message"], texts::kExecNotHere);
+  eval = dap.Request("evaluate", json{{"expression", "$b"}, {"context", "repl"}});
+  EXPECT_EQ(eval["body"]["result"], "90") << eval.dump();
+
+  // Without breakpoints the loop runs for ever: the pause stops it, while the go waits in the driver.
+  ASSERT_EQ(dap.Request("setInstructionBreakpoints", json{{"breakpoints", json::array()}})["success"], true);
+  ASSERT_EQ(dap.Request("continue", json{{"threadId", 1}})["success"], true);
+  const json busy = dap.Request("scopes", json{{"frameId", 1}});
+  EXPECT_EQ(busy["message"], texts::kRunning) << busy.dump();
+  ASSERT_EQ(dap.Request("pause", json{{"threadId", 1}})["success"], true);
+  stopped = dap.Event("stopped");
+  EXPECT_EQ(stopped["body"]["reason"], "pause") << stopped.dump();
+
+  ASSERT_EQ(dap.Request("next", json{{"threadId", 1}, {"granularity", "instruction"}})["success"], true);
+  EXPECT_EQ(dap.Event("stopped")["body"]["reason"], "step");
+
+  ASSERT_EQ(dap.Request("restart")["success"], true);
+  stopped = dap.Event("stopped");
+  EXPECT_EQ(stopped["body"]["reason"], "entry");
+  EXPECT_EQ(dap.Request("stackTrace", json{{"threadId", 1}})["body"]["stackFrames"][0]["instructionPointerReference"],
+            "C:0x0000");
+
+  ASSERT_EQ(dap.Request("terminate")["success"], true);
+  EXPECT_EQ(dap.Event("exited")["body"]["exitCode"], 0);
+  EXPECT_FALSE(dap.Event("terminated").is_null());
+  EXPECT_EQ(dap.Request("disconnect")["success"], true);
+  EXPECT_EQ(dap.WaitForEnd(), 0);
+}
+
+TEST_F(DapSession, LaunchesThatCannotStartSayWhatToDoAndEndTheSession) {
+  struct Case {
+    const char* name;
+    json change;  // merged into the launch arguments
+    std::string message;
+  } cases[] = {
+      {"no program", json{{"program", nullptr}}, texts::kNoProgram},
+      {"unknown device", json{{"device", "com1"}}, texts::kBadDevice},
+      {"lower-case option", json{{"options", "-e0 -F16"}}, texts::kBadOptions},
+      {"option twice", json{{"options", "-E1 -E0"}}, texts::kBadOptions},
+      {"option without number", json{{"options", "-E1 -V"}}, texts::kBadOptions},
+      {"answer", json{{"answer", "maybe"}}, texts::kBadAnswer},
+      {"stopOnEntry text", json{{"stopOnEntry", "yes"}}, texts::kBadFlag},
+      {"missing program", json{{"program", "/nonexistent/p.ihx"}}, std::string(texts::kLaunchFailed)},
+      {"missing cdb", json{{"cdb", "/nonexistent/p.cdb"}}, std::string(texts::kNoCdb) + "/nonexistent/p.cdb"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DapClient dap;
+    json args = LaunchArgs();
+    args.merge_patch(c.change);
+    const json launched = Launch(dap, args);
+    EXPECT_EQ(launched["success"], false);
+    EXPECT_EQ(launched["message"].get<std::string>().rfind(c.message, 0), 0u) << launched.dump();
+    EXPECT_FALSE(dap.Event("terminated").is_null());
+    EXPECT_EQ(dap.Request("configurationDone")["success"], true);
+    EXPECT_EQ(dap.Request("continue", json{{"threadId", 1}})["message"], texts::kLaunchDidFail);
+    EXPECT_EQ(dap.Request("disconnect")["success"], true);
+    EXPECT_EQ(dap.WaitForEnd(), 0);
+  }
+}
+
+TEST_F(DapSession, NoEmulatorAtTheSocketSaysHowToStartOne) {
+  DapClient dap;
+  json args = LaunchArgs();
+  args["device"] = "/nonexistent/qx410.sock";
+  const json launched = Launch(dap, args);
+  EXPECT_EQ(launched["success"], false);
+  EXPECT_EQ(launched["message"], texts::kCannotConnect) << launched.dump();
+  EXPECT_FALSE(dap.Event("terminated").is_null());
+  EXPECT_EQ(dap.Request("disconnect")["success"], true);
+  EXPECT_EQ(dap.WaitForEnd(), 0);
+}
+
+}  // namespace
+}  // namespace orven::orvdap
