@@ -214,8 +214,9 @@ void Server::ConfigurationDone(const json& request) {
 }
 
 void Server::Restart(const json& request) {
-  if (!NeedTarget(request, true) || !HaltQuietly()) {
-    if (state_ == State::kDebugging) Refuse(request, texts::kDidNotStop);
+  if (!NeedTarget(request, true)) return;
+  if (!HaltQuietly()) {
+    Refuse(request, texts::kDidNotStop);
     return;
   }
   references_.Clear();
@@ -256,11 +257,19 @@ void Server::EndSession(int exitCode) {
 }
 
 bool Server::NeedTarget(const json& request, bool whileRunning) {
-  if (state_ == State::kLaunchFailed) return Refuse(request, texts::kLaunchDidFail) && false;
-  if (state_ == State::kEnded || ended_) return Refuse(request, texts::kSessionEnded) && false;
-  if (state_ == State::kIdle || session_ == nullptr) return Refuse(request, texts::kNotLaunched) && false;
-  if (!whileRunning && runControl_->Running()) return Refuse(request, texts::kRunning) && false;
-  return true;
+  const char* refusal = nullptr;
+  if (state_ == State::kLaunchFailed) {
+    refusal = texts::kLaunchDidFail;
+  } else if (state_ == State::kEnded || ended_) {
+    refusal = texts::kSessionEnded;
+  } else if (state_ == State::kIdle || session_ == nullptr) {
+    refusal = texts::kNotLaunched;
+  } else if (!whileRunning && runControl_->Running()) {
+    refusal = texts::kRunning;
+  }
+  if (refusal == nullptr) return true;
+  Refuse(request, refusal);
+  return false;
 }
 
 // ----- run control
@@ -278,7 +287,12 @@ void Server::RunEnded(const RunEnd& end) {
     EndSession(1);
     return;
   }
-  if (const std::optional<int64_t> id = instructionBreakpoints_.IdAt(end.pc); id && end.kind == RunKind::kContinue) {
+  std::optional<int64_t> id;
+  {
+    std::lock_guard<std::mutex> lock(breakpointsMutex_);
+    id = instructionBreakpoints_.IdAt(end.pc);
+  }
+  if (id && end.kind == RunKind::kContinue) {
     SendStopped("instruction breakpoint", end.pc, json::array({*id}));
   } else if (end.pauseRequested) {
     SendStopped("pause", end.pc);
@@ -395,8 +409,12 @@ void Server::SetInstructionBreakpoints(const json& request) {
   if (!NeedTarget(request)) return;
   const json& args = Arguments(request);
   const auto requested = args.find("breakpoints");
-  Respond(request, json{{"breakpoints", instructionBreakpoints_.Replace(
-                                            session_->Target(), requested != args.end() ? *requested : json::array())}});
+  json answer;
+  {
+    std::lock_guard<std::mutex> lock(breakpointsMutex_);
+    answer = instructionBreakpoints_.Replace(session_->Target(), requested != args.end() ? *requested : json::array());
+  }
+  Respond(request, json{{"breakpoints", std::move(answer)}});
 }
 
 void Server::SetSourceBreakpoints(const json& request) {
@@ -487,10 +505,6 @@ void Server::Evaluate(const json& request) {
   const json& args = Arguments(request);
   const std::string expression = StringArgument(args, "expression");
   if (expression.rfind(kExecPrefix, 0) == 0) {
-    if (state_ == State::kDebugging && runControl_->Running()) {
-      Refuse(request, texts::kExecOnlyStopped);
-      return;
-    }
     if (!NeedTarget(request)) return;
     const ExecResult r = ExecCommand(session_->Target(), expression.substr(sizeof kExecPrefix - 1));
     std::string text = r.text;

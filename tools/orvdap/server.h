@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -91,9 +92,11 @@ class Server {
   LaunchArguments launch_;
   std::unique_ptr<DebugSession> session_;
   std::unique_ptr<RunControl> runControl_;
+  // The worker looks up the breakpoint a run stopped at while the loop may already be changing them.
+  std::mutex breakpointsMutex_;
   InstructionBreakpoints instructionBreakpoints_;
   VariableReferences references_;
-  State state_ = State::kIdle;
+  std::atomic<State> state_{State::kIdle};  // the worker ends the session when a run fails
   std::atomic<bool> quietHalt_{false};  // a run being halted is not reported as a stop
   std::atomic<bool> ended_{false};      // terminated has been sent
   bool disconnected_ = false;

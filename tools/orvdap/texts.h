@@ -65,7 +65,6 @@ inline constexpr char kNoLineBreakpoints[] =
     "instruction breakpoint in the Disassembly view instead";
 
 // Debug console.
-inline constexpr char kExecOnlyStopped[] = "orvdap: -exec commands run while the target is stopped";
 inline constexpr char kExecNotHere[] =
     "orvdap: -exec runs dump, write, regs, set, bp, bd, be, bc and help; use the editor's controls to run, "
     "step, pause or restart";
