@@ -153,6 +153,33 @@ TEST_F(DapSession, BreaksReadsPausesStepsRestartsAndTerminates) {
   EXPECT_EQ(dap.WaitForEnd(), 0);
 }
 
+TEST_F(DapSession, ABreakpointTheEmulatorCannotArmIsReportedUnverified) {
+  DapClient dap;
+  ASSERT_EQ(Launch(dap, LaunchArgs())["success"], true);
+  // A breakpoint set from the console comes first in the host's list and takes one of the emulator's four.
+  const json console = dap.Request("evaluate", json{{"expression", "-exec bp 0xF050"}, {"context", "repl"}});
+  ASSERT_EQ(console["success"], true) << console.dump();
+  json wanted = json::array();
+  for (uint32_t address : {program_.At("_tick"), 0xF000u, 0xF010u, 0xF020u}) {
+    wanted.push_back(json{{"instructionReference", "C:0x" + Hex4(address)}});
+  }
+  const json set = dap.Request("setInstructionBreakpoints", json{{"breakpoints", wanted}});
+  ASSERT_EQ(set["body"]["breakpoints"].size(), 4u) << set.dump();
+  ASSERT_EQ(dap.Request("configurationDone")["success"], true);
+  ASSERT_EQ(dap.Event("stopped")["body"]["reason"], "entry");
+  ASSERT_EQ(dap.Request("continue", json{{"threadId", 1}})["success"], true);
+  EXPECT_EQ(dap.Event("stopped")["body"]["reason"], "instruction breakpoint");
+
+  const json changed = dap.Event("breakpoint");
+  EXPECT_EQ(changed["body"]["reason"], "changed") << changed.dump();
+  EXPECT_EQ(changed["body"]["breakpoint"]["id"], set["body"]["breakpoints"][3]["id"]);
+  EXPECT_EQ(changed["body"]["breakpoint"]["verified"], false);
+  // Asked for again, it is set anew (and the console's breakpoint still holds its place).
+  const json again = dap.Request("setInstructionBreakpoints", json{{"breakpoints", wanted}});
+  EXPECT_EQ(again["body"]["breakpoints"][3]["verified"], true) << again.dump();
+  EXPECT_NE(again["body"]["breakpoints"][3]["id"], set["body"]["breakpoints"][3]["id"]);
+}
+
 TEST_F(DapSession, LaunchesThatCannotStartSayWhatToDoAndEndTheSession) {
   struct Case {
     const char* name;

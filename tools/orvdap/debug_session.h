@@ -28,6 +28,7 @@ class DebugSession {
   bool Started() const { return target_ != nullptr && target_->Connected(); }
   // Only after a successful Start.
   host::Target& Target() { return *target_; }
+  host::DebugHost& Host() { return *host_; }
   // Ends debugging as an IDE does: shutdown, unless a go is still in progress.
   void End();
   // A go left running in the driver: the process must end without tearing the driver down.

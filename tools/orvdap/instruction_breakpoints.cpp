@@ -35,7 +35,7 @@ json InstructionBreakpoints::Replace(host::Target& target, const json& requested
   // Clear what is no longer wanted first, so a new one can take its place within the limit.
   std::vector<Entry> kept;
   for (const Entry& e : set_) {
-    if (std::find(wanted.begin(), wanted.end(), std::optional<uint16_t>(e.address)) != wanted.end()) {
+    if (!e.disabled && std::find(wanted.begin(), wanted.end(), std::optional<uint16_t>(e.address)) != wanted.end()) {
       kept.push_back(e);
     } else {
       (void)target.ChangeBreakpoint(e.address, host::BreakpointChange::kClear);
@@ -72,9 +72,20 @@ json InstructionBreakpoints::Replace(host::Target& target, const json& requested
   return answer;
 }
 
+std::vector<int64_t> InstructionBreakpoints::TakeDisabled(host::DebugHost& host) {
+  std::vector<int64_t> ids;
+  for (Entry& e : set_) {
+    const OrvendBreakpoint* bp = host.FindBreakpoint(ORVEND_TAG(ORVEND_SPACE_CODE, e.address));
+    if (e.disabled || bp == nullptr || (bp->flags & ORVEND_BP_ENABLED) != 0) continue;
+    e.disabled = true;
+    ids.push_back(e.id);
+  }
+  return ids;
+}
+
 std::optional<int64_t> InstructionBreakpoints::IdAt(uint16_t address) const {
   for (const Entry& e : set_) {
-    if (e.address == address) return e.id;
+    if (e.address == address && !e.disabled) return e.id;
   }
   return std::nullopt;
 }

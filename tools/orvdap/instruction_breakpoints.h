@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/debug_host.h"
 #include "host/target.h"
 
 namespace orven::orvdap {
@@ -23,11 +24,16 @@ class InstructionBreakpoints {
   nlohmann::json Replace(host::Target& target, const nlohmann::json& requested);
   // The id of the breakpoint at a code address, if one is set there.
   std::optional<int64_t> IdAt(uint16_t address) const;
+  // After a run: the ids of breakpoints the driver disabled when it armed them (the emulator refused them:
+  // its limit, counting breakpoints set otherwise, or an address conflict). Each is reported once; the next
+  // Replace that wants it sets it anew.
+  std::vector<int64_t> TakeDisabled(host::DebugHost& host);
 
  private:
   struct Entry {
     int64_t id;
     uint16_t address;
+    bool disabled = false;  // by the driver, and reported
   };
   std::vector<Entry> set_;
   int64_t nextId_ = 1000;  // apart from the ids the source-level breakpoints will hand out

@@ -2,6 +2,7 @@
 // input and output (nothing else may write to standard output), or with --port N on one TCP connection from
 // 127.0.0.1.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -75,6 +76,11 @@ int main(int argc, char** argv) {
   if (port > 0) {
     in = out = AcceptOneClient(port);
     if (in < 0) return 1;
+  } else {
+    // The protocol keeps standard output to itself: whatever else in the process prints there (the driver
+    // library is not ours to vet) goes to standard error instead of into the editor's stream.
+    out = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (out < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) return 1;
   }
   FdStream stream(in, out);
   Server server(stream);

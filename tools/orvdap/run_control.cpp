@@ -12,19 +12,19 @@ void RunControl::Join() {
   if (worker_.joinable()) worker_.join();
 }
 
-bool RunControl::Start(RunKind kind) {
+bool RunControl::Start(RunKind kind, Job job) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (running_ || abandoned_) return false;
   // The last run's worker has reported its end and is leaving.
   Join();
   pauseRequested_ = false;
   running_ = true;
-  worker_ = std::thread([this, kind] { Work(kind); });
+  worker_ = std::thread([this, kind, job = std::move(job)] { Work(kind, job); });
   return true;
 }
 
-void RunControl::Work(RunKind kind) {
-  const host::RunResult run = kind == RunKind::kContinue ? target_.Go() : target_.Step(1);
+void RunControl::Work(RunKind kind, const Job& job) {
+  const host::RunResult run = job ? job(target_) : kind == RunKind::kContinue ? target_.Go() : target_.Step(1);
   RunEnd end;
   end.kind = kind;
   end.ok = run.result.ok && run.stopped;

@@ -36,8 +36,11 @@ class RunControl {
   RunControl(const RunControl&) = delete;
   RunControl& operator=(const RunControl&) = delete;
 
-  // Starts a run on the worker; false if one is in progress.
-  bool Start(RunKind kind);
+  // A run as the worker performs it; by line, the source-level engine's own (over the same target).
+  using Job = std::function<host::RunResult(host::Target&)>;
+
+  // Starts a run on the worker: the kind's own request, or job when given. False if one is in progress.
+  bool Start(RunKind kind, Job job = {});
   // True from Start until the run's end is reported. While it holds, the request loop uses the target only
   // for what may run beside a go (memory, the stop request).
   bool Running() const { return running_.load(); }
@@ -48,7 +51,7 @@ class RunControl {
   bool Halt();
 
  private:
-  void Work(RunKind kind);
+  void Work(RunKind kind, const Job& job);
   void Join();
 
   host::Target& target_;

@@ -288,9 +288,15 @@ void Server::RunEnded(const RunEnd& end) {
     return;
   }
   std::optional<int64_t> id;
+  std::vector<int64_t> disabled;
   {
     std::lock_guard<std::mutex> lock(breakpointsMutex_);
     id = instructionBreakpoints_.IdAt(end.pc);
+    disabled = instructionBreakpoints_.TakeDisabled(session_->Host());
+  }
+  for (int64_t gone : disabled) {
+    SendEvent("breakpoint", json{{"reason", "changed"},
+                                 {"breakpoint", {{"id", gone}, {"verified", false}, {"message", texts::kDisabledByDriver}}}});
   }
   if (id && end.kind == RunKind::kContinue) {
     SendStopped("instruction breakpoint", end.pc, json::array({*id}));

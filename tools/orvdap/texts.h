@@ -64,6 +64,9 @@ inline constexpr char kNoLineBreakpoints[] =
     "orvdap: breakpoints at lines and functions need the program's source-level debug information; set an "
     "instruction breakpoint in the Disassembly view instead";
 
+inline constexpr char kDisabledByDriver[] =
+    "orvdap: the emulator could not arm this breakpoint and the driver disabled it (the debug console says why)";
+
 // Debug console.
 inline constexpr char kExecNotHere[] =
     "orvdap: -exec runs dump, write, regs, set, bp, bd, be, bc and help; use the editor's controls to run, "
