@@ -180,6 +180,55 @@ TEST_F(DapSession, ABreakpointTheEmulatorCannotArmIsReportedUnverified) {
   EXPECT_NE(again["body"]["breakpoints"][3]["id"], set["body"]["breakpoints"][3]["id"]);
 }
 
+TEST_F(DapSession, RequestsOrvdapCannotServeAreRefusedWithTheReasonAndTheSessionGoesOn) {
+  DapClient dap;
+  struct Case {
+    const char* command;
+    json arguments;
+    std::string message;
+  };
+  // Before a launch nothing reaches a target.
+  for (const Case& c : {Case{"stackTrace", json{{"threadId", 1}}, texts::kNotLaunched},
+                        Case{"readMemory", json{{"memoryReference", "X:0x0000"}, {"count", 1}}, texts::kNotLaunched},
+                        Case{"evaluate", json{{"expression", "-exec regs"}}, texts::kNotLaunched}}) {
+    EXPECT_EQ(dap.Request(c.command, c.arguments)["message"], c.message) << c.command;
+  }
+  ASSERT_EQ(Launch(dap, LaunchArgs())["success"], true);
+  ASSERT_EQ(dap.Request("configurationDone")["success"], true);
+  ASSERT_EQ(dap.Event("stopped")["body"]["reason"], "entry");
+  const Case cases[] = {
+      {"readMemory", json{{"memoryReference", "Q:0x10"}, {"count", 1}}, texts::kBadMemoryReference},
+      {"readMemory", json{{"memoryReference", "X:0x10"}, {"offset", "1"}, {"count", 1}}, texts::kBadMemoryReference},
+      {"readMemory", json{{"memoryReference", "X:0x10"}, {"count", 0x10001}}, texts::kBadCount},
+      {"readMemory", json{{"memoryReference", "X:0x10"}}, texts::kBadCount},
+      {"writeMemory", json{{"memoryReference", "D:0x30"}, {"data", "AQ*D"}}, texts::kBadData},
+      {"writeMemory", json{{"memoryReference", "D:0xFF"}, {"data", "AQID"}}, texts::kBeyondSpace},
+      {"writeMemory", json{{"memoryReference", "X:0x10"}, {"offset", -0x11}, {"data", "AQ=="}}, texts::kBeyondSpace},
+      {"variables", json{{"variablesReference", 99}}, texts::kUnknownReference},
+      {"scopes", json{{"frameId", 7}}, texts::kUnknownFrame},
+      {"evaluate", json{{"expression", "counter + 1"}, {"context", "watch"}}, texts::kNoExpressions},
+      {"evaluate", json{{"expression", "-exec step"}, {"context", "repl"}}, texts::kExecNotHere},
+      {"stepOut", json{{"threadId", 1}}, texts::kStepOut},
+      {"launch", LaunchArgs(), texts::kAlreadyLaunched},
+      {"gotoTargets", json::object(), std::string(texts::kUnsupported) + "gotoTargets"},
+  };
+  for (const Case& c : cases) {
+    const json r = dap.Request(c.command, c.arguments);
+    EXPECT_EQ(r["success"], false) << r.dump();
+    EXPECT_EQ(r["message"], c.message) << c.command << " " << c.arguments.dump();
+  }
+  // A failed orvhost command answers with orvhost's complaint; line breakpoints wait for line information.
+  EXPECT_NE(dap.Request("evaluate", json{{"expression", "-exec dump Q:0 1"}})["message"].get<std::string>().find("dump"),
+            std::string::npos);
+  const json lines = dap.Request("setBreakpoints", json{{"source", {{"path", "main.c"}}}, {"breakpoints", {{{"line", 3}}}}});
+  EXPECT_EQ(lines["body"]["breakpoints"][0]["verified"], false) << lines.dump();
+  EXPECT_EQ(dap.Request("setExceptionBreakpoints", json{{"filters", json::array()}})["body"]["breakpoints"], json::array());
+  // A write past the end with allowPartial writes what fits.
+  const json partial = dap.Request("writeMemory", json{{"memoryReference", "I:0xFE"}, {"data", "AQID"}, {"allowPartial", true}});
+  EXPECT_EQ(partial["body"]["bytesWritten"], 2) << partial.dump();
+  EXPECT_EQ(dap.Request("threads")["success"], true);
+}
+
 TEST_F(DapSession, LaunchesThatCannotStartSayWhatToDoAndEndTheSession) {
   struct Case {
     const char* name;
