@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <map>
 
-#include "tools/orvdap/base64.h"
 #include "tools/orvdap/exec_command.h"
+#include "tools/orvdap/memory_requests.h"
 #include "tools/orvdap/memory_reference.h"
 #include "tools/orvdap/register_scope.h"
 #include "tools/orvdap/texts.h"
@@ -17,7 +17,6 @@ namespace {
 
 constexpr int64_t kThreadId = 1;
 constexpr int64_t kFrameId = 1;
-constexpr int64_t kMaxMemoryCount = 0x10000;
 constexpr char kExecPrefix[] = "-exec ";
 
 const json& Arguments(const json& request) {
@@ -441,68 +440,20 @@ void Server::SetSourceBreakpoints(const json& request) {
 
 void Server::ReadMemory(const json& request) {
   if (!NeedTarget(request, true)) return;
-  const json& args = Arguments(request);
-  const std::optional<MemoryReference> ref = ParseMemoryReference(StringArgument(args, "memoryReference"));
-  const std::optional<int64_t> offset = IntegerArgument(args, "offset", 0);
-  const std::optional<int64_t> count = IntegerArgument(args, "count", -1);
-  if (!ref || !offset) {
-    Refuse(request, texts::kBadMemoryReference);
-    return;
-  }
-  if (!count || *count < 0 || *count > kMaxMemoryCount) {
-    Refuse(request, texts::kBadCount);
-    return;
-  }
-  // Bytes outside the space cannot be read: the answer stops where the space does.
-  const int64_t start = int64_t{ref->address} + *offset;
-  if (start < 0 || start >= ref->SpaceEnd()) {
-    Respond(request, json{{"address", ref->Text()}, {"unreadableBytes", *count}});
-    return;
-  }
-  MemoryReference from{ref->space, static_cast<uint32_t>(start)};
-  const uint32_t readable = static_cast<uint32_t>(std::min<int64_t>(*count, from.SpaceEnd() - from.address));
-  std::vector<uint8_t> bytes(readable);
-  if (readable > 0) {
-    if (const host::Result r = session_->Target().ReadMemory(from.Tagged(), bytes.data(), readable); !r.ok) {
-      Refuse(request, "orvdap: " + r.reason);
-      return;
-    }
-  }
-  json body{{"address", from.Text()}, {"data", EncodeBase64(bytes.data(), bytes.size())}};
-  if (readable < *count) body["unreadableBytes"] = *count - readable;
-  Respond(request, std::move(body));
+  const MemoryAnswer answer = ReadMemoryRequest(session_->Target(), Arguments(request));
+  answer.ok ? Respond(request, answer.body) : Refuse(request, answer.message);
 }
 
 void Server::WriteMemory(const json& request) {
   if (!NeedTarget(request, true)) return;
-  const json& args = Arguments(request);
-  const std::optional<MemoryReference> ref = ParseMemoryReference(StringArgument(args, "memoryReference"));
-  const std::optional<int64_t> offset = IntegerArgument(args, "offset", 0);
-  if (!ref || !offset) {
-    Refuse(request, texts::kBadMemoryReference);
+  const MemoryAnswer answer = WriteMemoryRequest(session_->Target(), Arguments(request));
+  if (!answer.ok) {
+    Refuse(request, answer.message);
     return;
   }
-  std::optional<std::vector<uint8_t>> bytes = DecodeBase64(StringArgument(args, "data"));
-  if (!bytes) {
-    Refuse(request, texts::kBadData);
-    return;
-  }
-  const int64_t start = int64_t{ref->address} + *offset;
-  const bool partial = args.value("allowPartial", false) == true;
-  if (start < 0 || start >= ref->SpaceEnd() || (!partial && start + int64_t(bytes->size()) > ref->SpaceEnd())) {
-    Refuse(request, texts::kBeyondSpace);
-    return;
-  }
-  const MemoryReference to{ref->space, static_cast<uint32_t>(start)};
-  bytes->resize(std::min<size_t>(bytes->size(), to.SpaceEnd() - to.address));
-  if (!bytes->empty()) {
-    if (const host::Result r = session_->Target().WriteMemory(to.Tagged(), *bytes); !r.ok) {
-      Refuse(request, "orvdap: " + r.reason);
-      return;
-    }
-  }
-  Respond(request, json{{"bytesWritten", bytes->size()}});
-  SendEvent("memory", json{{"memoryReference", to.Text()}, {"offset", 0}, {"count", bytes->size()}});
+  Respond(request, answer.body);
+  // Views of that memory show it again.
+  SendEvent("memory", json{{"memoryReference", answer.reference}, {"offset", 0}, {"count", answer.body["bytesWritten"]}});
 }
 
 // ----- debug console
