@@ -2,11 +2,7 @@
 
 namespace orven::orvdap {
 
-RunControl::~RunControl() {
-  if (!Halt()) return;
-  std::lock_guard<std::mutex> lock(mutex_);
-  Join();
-}
+RunControl::~RunControl() { Halt(); }
 
 void RunControl::Join() {
   if (worker_.joinable()) worker_.join();
@@ -60,6 +56,11 @@ bool RunControl::Halt() {
   if (abandoned_) return false;
   Join();
   return true;
+}
+
+bool RunControl::Abandoned() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return abandoned_;
 }
 
 }  // namespace orven::orvdap

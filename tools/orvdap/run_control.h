@@ -49,6 +49,8 @@ class RunControl {
   // Stops a run in progress and waits for its end. False when the target would not stop: the worker is
   // then left inside the driver and the process must end without unloading it.
   bool Halt();
+  // A Halt found the target would not stop: the worker was left inside the driver.
+  bool Abandoned();
 
  private:
   void Work(RunKind kind, const Job& job);

@@ -74,7 +74,9 @@ Server::~Server() {
   session_.reset();
 }
 
-bool Server::Abandoned() const { return session_ != nullptr && session_->Abandoned(); }
+bool Server::Abandoned() const {
+  return (runControl_ != nullptr && runControl_->Abandoned()) || (session_ != nullptr && session_->Abandoned());
+}
 
 int Server::Run() {
   for (;;) {
