@@ -229,6 +229,27 @@ TEST_F(DapSession, RequestsOrvdapCannotServeAreRefusedWithTheReasonAndTheSession
   EXPECT_EQ(dap.Request("threads")["success"], true);
 }
 
+TEST_F(DapSession, AQuestionAnsweredNoThatEndsTheRunSaysHowToAnswerYes) {
+  DapClient dap;
+  json args = LaunchArgs();
+  args["answer"] = "no";
+  args["stopOnEntry"] = false;
+  ASSERT_EQ(Launch(dap, args)["success"], true);
+  ASSERT_EQ(dap.Request("configurationDone")["success"], true);
+  // -E1 on a program that uses C:0x003B: the driver asks whether to give up the stop-while-running feature.
+  EXPECT_EQ(dap.Event("exited")["body"]["exitCode"], 1);
+  EXPECT_FALSE(dap.Event("terminated").is_null());
+  std::vector<std::string> console;
+  for (const json& m : dap.Received()) {
+    if (m.value("event", "") == "output") console.push_back(m["body"]["output"]);
+  }
+  ASSERT_GE(console.size(), 3u);
+  EXPECT_NE(console[console.size() - 3].find("\n  -> No\n"), std::string::npos) << console[console.size() - 3];
+  EXPECT_EQ(console[console.size() - 2], std::string(texts::kLinkLost) + "\n");
+  EXPECT_EQ(console.back(), std::string(texts::kAnsweredNoHint) + "\n");
+  EXPECT_EQ(dap.Request("continue", json{{"threadId", 1}})["message"], texts::kSessionEnded);
+}
+
 TEST_F(DapSession, LaunchesThatCannotStartSayWhatToDoAndEndTheSession) {
   struct Case {
     const char* name;

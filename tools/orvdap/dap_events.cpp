@@ -71,6 +71,7 @@ void DapEvents::Notice(bool, const std::string& caption, const std::string& text
 
 bool DapEvents::Ask(const std::string& caption, const std::string& text) {
   const bool yes = answerYes_;
+  if (!yes) ++answeredNo_;
   Console((caption.empty() ? text : caption + ": " + text) + texts::kAnswered + (yes ? "Yes" : "No"));
   return yes;
 }

@@ -24,6 +24,8 @@ class DapEvents : public host::HostEvents {
 
   // True once the driver closed the emulator link unasked.
   bool LinkLost() const { return linkLost_.load(); }
+  // How many of the driver's questions were answered No so far.
+  int AnsweredNo() const { return answeredNo_.load(); }
 
   // A line (or text) on the debug console.
   void Console(const std::string& text);
@@ -47,6 +49,7 @@ class DapEvents : public host::HostEvents {
   std::atomic<bool> progressEvents_{false};
   std::atomic<bool> answerYes_{false};
   std::atomic<bool> linkLost_{false};
+  std::atomic<int> answeredNo_{0};
   std::mutex progressMutex_;
   int progressCount_ = 0;      // guarded: ids of bars shown so far
   std::string progressId_;     // guarded: the bar shown now, empty when none

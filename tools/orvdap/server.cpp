@@ -284,7 +284,10 @@ void Server::StartRun(RunKind kind, bool announce) {
 void Server::RunEnded(const RunEnd& end) {
   if (quietHalt_) return;
   if (!end.ok) {
-    events_.Console("orvdap: " + end.reason);
+    if (!events_.LinkLost()) events_.Console("orvdap: " + end.reason);  // else the console said so already
+    // A No to the driver's question is the usual cause (the stop-while-running question on a program that
+    // uses C:0x003B).
+    if (events_.AnsweredNo() > 0) events_.Console(texts::kAnsweredNoHint);
     EndSession(1);
     return;
   }

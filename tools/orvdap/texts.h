@@ -67,6 +67,10 @@ inline constexpr char kNoLineBreakpoints[] =
 inline constexpr char kDisabledByDriver[] =
     "orvdap: the emulator could not arm this breakpoint and the driver disabled it (the debug console says why)";
 
+inline constexpr char kAnsweredNoHint[] =
+    "orvdap: the driver's question above was answered No (\"answer\": \"no\"); with \"answer\": \"yes\" in "
+    "the launch configuration the driver goes on";
+
 // Debug console.
 inline constexpr char kExecNotHere[] =
     "orvdap: -exec runs dump, write, regs, set, bp, bd, be, bc and help; use the editor's controls to run, "
