@@ -112,12 +112,13 @@ void DebugHost::FillMemoryTable(OrvendMemorySlot* table) {
 }
 
 void DebugHost::ShowProgress(const OrvendProgressBar& bar) {
-  // One line when the bar appears and one when it goes: the steps in between would flood a terminal.
   if (bar.job == 1) {
     progressHigh_ = bar.high;
     events_.ProgressShown(DriverText(bar.label), bar.high);
   } else if (bar.job == 2) {
     events_.ProgressRemoved(bar.position, progressHigh_);
+  } else if (bar.job == 3) {
+    events_.ProgressMoved(bar.position, progressHigh_);
   }
 }
 

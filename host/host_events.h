@@ -23,6 +23,8 @@ class HostEvents {
   // The driver's progress bar appeared with a label and its top value, and went again at position.
   virtual void ProgressShown(const std::string& label, int32_t high) = 0;
   virtual void ProgressRemoved(int32_t position, int32_t high) = 0;
+  // The bar moved to position (of its top value). A console leaves it out: the steps would flood it.
+  virtual void ProgressMoved(int32_t /*position*/, int32_t /*high*/) {}
   // The driver closed the emulator link unasked (host window kind 5). The one a shutdown always ends with
   // is not reported. Called from the driver's thread; must not call back into the driver.
   virtual void LinkClosed() = 0;

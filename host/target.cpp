@@ -177,9 +177,22 @@ RunResult Target::Step(uint32_t count) { return Run(ORVEND_GO_STEP, count, 0); }
 RunResult Target::Run(uint16_t code, uint32_t count, uint32_t tagged) {
   OrvendAddress a = Descriptor(tagged);
   const uint32_t before = host_.FatalNotices();
-  runInProgress_ = true;
+  {
+    std::lock_guard<std::mutex> lock(interruptMutex_);
+    runInProgress_ = true;
+    stopSentDuringRun_ = false;
+  }
   host_.Api().GoStep(code, count, &a);
-  runInProgress_ = false;
+  {
+    std::lock_guard<std::mutex> lock(interruptMutex_);
+    runInProgress_ = false;
+    // A stop request that reached the driver just after the run ended stays pending there and would make
+    // the next run do nothing. A step of no instructions takes it back.
+    if (stopSentDuringRun_) {
+      OrvendAddress none = Descriptor(0);
+      host_.Api().GoStep(ORVEND_GO_STEP, 0, &none);
+    }
+  }
   return AfterRun(before);
 }
 
@@ -211,12 +224,14 @@ RunResult Target::Stop() {
   return JoinBackground();
 }
 
-bool Target::Interrupt() {
+InterruptOutcome Target::InterruptRun() {
   // A stop request while nothing runs would make the driver skip the next run, so only a run is stopped.
-  if (!runInProgress_ && !backgroundActive_) return false;
+  std::lock_guard<std::mutex> lock(interruptMutex_);
+  if (!runInProgress_ && !backgroundActive_) return InterruptOutcome::kNothingRuns;
+  if (runInProgress_) stopSentDuringRun_ = true;
   OrvendAddress a = Descriptor(0);
-  host_.Api().GoStep(ORVEND_GO_STOP, 0, &a);
-  return true;
+  const bool stopped = host_.Api().GoStep(ORVEND_GO_STOP, 0, &a) != 0;
+  return stopped ? InterruptOutcome::kStopped : InterruptOutcome::kStillRunning;
 }
 
 RunResult Target::JoinBackground() {

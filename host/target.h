@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -50,6 +51,13 @@ struct RegisterName {
 };
 
 enum class BreakpointChange { kDisable, kEnable, kClear };
+
+// What a stop request from a second thread did.
+enum class InterruptOutcome {
+  kNothingRuns,   // no go or step was in progress: nothing was sent to the driver
+  kStopped,       // the driver stopped the target; the run request returns
+  kStillRunning,  // the driver could not stop it (the forced reset was declined): the run goes on
+};
 
 class Target {
  public:
@@ -103,7 +111,9 @@ class Target {
   RunResult Finish();
   // A stop request from a second thread if a go or step is in progress (Ctrl-C, a stop button); false if
   // nothing runs. Safe to call from any thread.
-  bool Interrupt();
+  bool Interrupt() { return InterruptRun() != InterruptOutcome::kNothingRuns; }
+  // The same, saying whether the driver stopped the target.
+  InterruptOutcome InterruptRun();
   bool Abandoned() const { return abandoned_; }
   // The code address of the last stop.
   uint16_t Pc() const { return static_cast<uint16_t>(host_.CurrentPc() & 0xFFFF); }
@@ -134,6 +144,10 @@ class Target {
 
   DebugHost& host_;
   std::thread background_;
+  // Held while a stop request is in the driver and while a run request starts or ends, so that a stop
+  // request meant for one run cannot be left pending for the next.
+  std::mutex interruptMutex_;
+  bool stopSentDuringRun_ = false;             // guarded by interruptMutex_
   std::atomic<bool> runInProgress_{false};     // a go or step on the calling thread
   std::atomic<bool> backgroundActive_{false};  // background_ runs (readable from an interrupting thread)
   uint32_t backgroundBefore_ = 0;              // fatal notices when the background go started

@@ -47,5 +47,11 @@ grep -q '^PC=0000 ' <<<"$out" || { echo "package check: the installed orvhost di
 request='{"seq":1,"type":"request","command":"initialize","arguments":{"adapterID":"orven"}}'
 out=$(printf 'Content-Length: %d\r\n\r\n%s' "${#request}" "$request" | env -i PATH=/usr/bin:/bin "$root/usr/bin/orvdap")
 grep -q '"command":"initialize".*"success":true' <<<"$out" || { echo "package check: the installed orvdap did not answer initialize" >&2; exit 1; }
+# ... and launches a program on the simulator through the installed driver library beside it (../lib/).
+frame() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+launch='{"seq":2,"type":"request","command":"launch","arguments":{"program":"'"$PWD"'/data/examples/blink.hex","device":"sim","stopOnEntry":true}}'
+out=$({ frame "$request"; frame "$launch"; frame '{"seq":3,"type":"request","command":"disconnect","arguments":{}}'; } |
+  (cd / && env -i PATH=/usr/bin:/bin ORVEN_SIM_VIRTUAL=1 "$root/usr/bin/orvdap"))
+grep -q '"command":"launch","request_seq":2,"seq":[0-9]*,"success":true' <<<"$out" || { echo "package check: the installed orvdap did not launch on its driver" >&2; echo "$out" >&2; exit 1; }
 lintian --fail-on error --suppress-tags-from-file /dev/null "$deb"
 echo "package check passed"

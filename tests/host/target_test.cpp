@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "host/target.h"
@@ -33,6 +34,7 @@ struct FakeRunControl {
   std::vector<uint16_t> codes;
   bool going = false;
   bool stopRequested = false;
+  bool stopFails = false;  // the target keeps running (the forced reset was declined)
 
   void WaitForGo() {
     std::unique_lock lock(mutex);
@@ -67,6 +69,7 @@ uint32_t FakeGoStep(uint16_t code, uint32_t, OrvendAddress*) {
   std::unique_lock lock(g_run.mutex);
   g_run.codes.push_back(code);
   if (code == ORVEND_GO_STOP) {
+    if (g_run.stopFails) return 0;
     g_run.stopRequested = true;
   } else if (code == ORVEND_GO) {
     g_run.going = true;
@@ -107,6 +110,7 @@ class TargetTest : public ::testing::Test {
   void SetUp() override {
     g_driver = FakeDriver{};
     g_run.codes.clear();
+    g_run.stopFails = false;
     host_.Bind();
   }
   DriverEntryPoints api_ = FakeApi();
@@ -177,6 +181,29 @@ TEST_F(TargetTest, ARefusedBreakpointLeavesNothingBehindAndAStopRequestIsSentOnl
   EXPECT_TRUE(stop.result.ok && stop.stopped && stop.backgroundGo);
   EXPECT_FALSE(target_.BackgroundRunning());
   EXPECT_EQ(g_run.codes, (std::vector<uint16_t>{ORVEND_GO_STEP, ORVEND_GO, ORVEND_GO_STOP}));
+}
+
+TEST_F(TargetTest, AStopRequestSaysWhetherTheTargetStoppedAndIsTakenBackWhenTheRunEnds) {
+  EXPECT_EQ(target_.InterruptRun(), InterruptOutcome::kNothingRuns);
+  RunResult go;
+  std::thread runner([&] { go = target_.Go(); });
+  g_run.WaitForGo();
+  {
+    std::lock_guard lock(g_run.mutex);
+    g_run.stopFails = true;
+  }
+  EXPECT_EQ(target_.InterruptRun(), InterruptOutcome::kStillRunning);
+  {
+    std::lock_guard lock(g_run.mutex);
+    g_run.stopFails = false;
+  }
+  EXPECT_EQ(target_.InterruptRun(), InterruptOutcome::kStopped);
+  runner.join();
+  EXPECT_TRUE(go.result.ok && go.stopped);
+  // A stop request can reach the driver just after the go ended, and would then make the next run do
+  // nothing: a step of no instructions after every interrupted run takes it back.
+  EXPECT_EQ(g_run.codes, (std::vector<uint16_t>{ORVEND_GO, ORVEND_GO_STOP, ORVEND_GO_STOP, ORVEND_GO_STEP}));
+  EXPECT_EQ(target_.InterruptRun(), InterruptOutcome::kNothingRuns);
 }
 
 }  // namespace

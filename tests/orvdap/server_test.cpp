@@ -38,7 +38,7 @@ TEST(Server, AnswersEachRequestAndReportsMalformedMessages) {
     bool success;
   } expected[] = {
       {"response", "initialize", 1, true}, {"event", "output", 0, true},   {"event", "output", 0, true},
-      {"response", "launch", 3, false},    {"response", "terminate", 4, true}, {"event", "terminated", 0, true},
+      {"response", "launch", 3, false},    {"event", "terminated", 0, true}, {"response", "terminate", 4, true},
       {"response", "disconnect", 5, true},
   };
   ASSERT_EQ(replies.size(), std::size(expected)) << stream.written_;
@@ -60,7 +60,8 @@ TEST(Server, AnswersEachRequestAndReportsMalformedMessages) {
   EXPECT_EQ(replies[1]["body"]["category"], "console");
   EXPECT_EQ(replies[1]["body"]["output"].get<std::string>().rfind(texts::kBadJson, 0), 0u);
   EXPECT_EQ(replies[2]["body"]["output"], std::string(texts::kNotARequest) + "\n");
-  EXPECT_EQ(replies[3]["message"], std::string(texts::kUnsupported) + "launch");
+  // A launch without a program says what to set, and the session is over.
+  EXPECT_EQ(replies[3]["message"], texts::kNoProgram);
 }
 
 TEST(Server, EndsWhenTheEditorCannotBeWritten) {

@@ -6,7 +6,11 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 if [ $# -gt 0 ]; then
-  ORVDAP_EXECUTABLE=$(realpath "$1")
+  ORVDAP_EXECUTABLE=$1
+fi
+# The tests run from this folder: a relative path given from elsewhere is made absolute first.
+if [ -n "${ORVDAP_EXECUTABLE:-}" ]; then
+  ORVDAP_EXECUTABLE=$(realpath "$ORVDAP_EXECUTABLE")
   export ORVDAP_EXECUTABLE
 fi
 "$root/scripts/npm-ci.sh" "$here"
