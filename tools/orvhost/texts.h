@@ -104,6 +104,36 @@ inline constexpr char kRegsLine2[] = "R=%02X %02X %02X %02X %02X %02X %02X %02X\
 inline constexpr char kOptionText[] = "options: %s\n";
 inline constexpr char kLoaded[] = "loaded %zu bytes in %zu segment%s\n";
 
+// Source-level results, as gdb prints them.
+inline constexpr char kDebugInfoRead[] = "read debug information: %zu module%s, %zu function%s, %zu line%s\n";
+inline constexpr char kMoreDiagnostics[] = "... and %zu more records skipped\n";
+inline constexpr char kStoppedAtLine[] = "stopped C:%04X in %s () at %s:%u\n";
+inline constexpr char kSourceLine[] = "%u\t%s\n";
+inline constexpr char kLineRange[] = "Line %u of \"%s\" starts at address 0x%04x%s and ends at 0x%04x%s.\n";
+inline constexpr char kLineWithoutCode[] = "Line %u of \"%s\" is at address 0x%04x%s but contains no code.\n";
+inline constexpr char kSymbolInSection[] = "%s in section %s\n";
+inline constexpr char kSymbolPlusInSection[] = "%s + %u in section %s\n";
+inline constexpr char kDumpOfFunction[] = "Dump of assembler code for function %s:\n";
+inline constexpr char kDumpOfRange[] = "Dump of assembler code from 0x%04x to 0x%04x:\n";
+inline constexpr char kInstruction[] = "%s0x%04x %s:\t%s\n";
+inline constexpr char kInstructionNoName[] = "%s0x%04x:\t%s\n";
+inline constexpr char kEndOfDump[] = "End of assembler dump.\n";
+
+// Source-level failures, as gdb words them (after the command's name).
+inline constexpr char kNoSymbolTable[] = "No symbol table is loaded.  Use the \"symbols\" command.";
+inline constexpr char kNoSourceFile[] = "No source file named %s.";
+inline constexpr char kFunctionNotDefined[] = "Function \"%s\" not defined.";
+inline constexpr char kNoDefaultFile[] = "No default source file; name one (FILE:LINE).";
+inline constexpr char kBadAddress[] = "Invalid address %s.";
+inline constexpr char kLineOutOfRange[] = "Line number %u out of range; \"%s\" has %zu lines.";
+inline constexpr char kLineNumberOutOfRange[] = "Line number %u is out of range for \"%s\".";
+inline constexpr char kNoSuchSourceFile[] = "%s: No such file or directory.";
+inline constexpr char kNoLineForAddress[] = "No line number information available for address 0x%04x%s";
+inline constexpr char kNoSymbolMatches[] = "No symbol matches %s.";
+inline constexpr char kNoFunctionAtPc[] = "No function contains program counter for selected frame.";
+inline constexpr char kNoFunctionAtAddress[] = "No function contains specified address.";
+inline constexpr char kDebugInfoUnreadable[] = "cannot read debug information: %s";
+
 // Complaints (standard error), each prefixed with the command.
 inline constexpr char kLibraryFailed[] = "orvhost: cannot load the driver library: %s\n";
 inline constexpr char kUnknownCommand[] = "orvhost: unknown command: %s\n";
