@@ -2,6 +2,7 @@
 // the stop line and disassemble, compared with the program's source and its linker map.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <span>
@@ -65,9 +66,33 @@ class SourceViewTest : public ::testing::Test {
   SourceView view_{program_source_};
 };
 
-TEST_F(SourceViewTest, LoadSaysWhatItFound) {
+TEST_F(SourceViewTest, LoadSaysWhatItFoundAndWhichRecordsItSkipped) {
   EXPECT_EQ(report_.rfind("read debug information: 1 module, 6 functions, ", 0), 0u) << report_;
   EXPECT_EQ(report_.find('\n'), report_.size() - 1) << "no records skipped\n" << report_;
+
+  // Twelve bad records: ten named with their line, the rest counted; the good ones still read.
+  const fs::path cdb = folder_ / "debuggee.cdb";
+  size_t lines = 0;
+  {
+    std::ifstream in(cdb);
+    for (std::string line; std::getline(in, line);) ++lines;
+  }
+  {
+    std::ofstream out(cdb, std::ios::app);
+    for (int i = 0; i < 12; ++i) out << "S:G$broken\n";
+  }
+  std::string report, error;
+  ProgramSource again;
+  ASSERT_TRUE(again.Read(cdb.string(), report, error)) << error;
+  EXPECT_EQ(report.rfind("read debug information: 1 module, 6 functions, ", 0), 0u) << report;
+  const std::string first = cdb.string() + ":" + std::to_string(lines + 1) + ": ";
+  EXPECT_NE(report.find("\n" + first), std::string::npos) << report;
+  EXPECT_NE(report.find("\n... and 2 more records skipped\n"), std::string::npos) << report;
+  EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 12) << report;
+
+  EXPECT_FALSE(again.Read((folder_ / "missing.cdb").string(), report, error));
+  EXPECT_NE(error.find("missing.cdb"), std::string::npos) << error;
+  EXPECT_NE(again.Info(), nullptr) << "a failed read keeps what was loaded";
 }
 
 TEST_F(SourceViewTest, ListGoesOnFromWhereItStoppedAndCentresOnWhatItIsGiven) {
