@@ -211,6 +211,12 @@ TEST_F(SourceViewTest, DisassembleShowsTheFunctionWithItsSourceOrCountedInstruct
   EXPECT_NE(out.find("\n" + std::to_string(LineOf("return r * 2;")) + "\t"), std::string::npos) << out;
   EXPECT_EQ(out.substr(out.size() - 23), "End of assembler dump.\n");
 
+  // fib's branches name their targets inside it.
+  ASSERT_TRUE(view.Disassemble({"fib"}, 0, read, out, error, usage)) << error;
+  EXPECT_EQ(out.rfind("Dump of assembler code for function fib:\n", 0), 0u) << out;
+  EXPECT_NE(out.find(" <fib+"), std::string::npos) << out;
+  EXPECT_EQ(out.find(" <fib+0>"), std::string::npos) << out;
+
   ASSERT_TRUE(view.Disassemble({"0x" + Hex(level2 + 1), "1"}, 0, read, out, error, usage)) << error;
   EXPECT_EQ(out, "Dump of assembler code from 0x" + Hex(level2 + 1) + " to 0x" + Hex(level2 + 4) + ":\n   0x" +
                      Hex(level2 + 1) + " <level2+1>:\tlcall level3\nEnd of assembler dump.\n");
@@ -222,7 +228,7 @@ TEST_F(SourceViewTest, DisassembleShowsTheFunctionWithItsSourceOrCountedInstruct
   } refused[] = {
       {{}, false, "No function contains program counter for selected frame."},
       {{"0x0000"}, false, "No function contains specified address."},
-      {{"main", "1"}, true, ""},
+      {{"nosuch", "1"}, false, "Function \"nosuch\" not defined."},
       {{"0x10", "0"}, true, ""},
       {{"0x10", "1", "2"}, true, ""},
   };

@@ -34,12 +34,16 @@ bool DisassemblyView::Disassemble(const std::vector<std::string>& args, uint16_t
   uint32_t begin = pc;
   std::optional<uint32_t> count;
   if (!args.empty()) {
-    const auto address = ParseCodeLocation(args[0]);
-    if (!address) {
-      usage = true;
+    // An address, or a function (or any location) by name.
+    Location place;
+    if (const auto address = ParseCodeLocation(args[0])) {
+      begin = *address;
+    } else if (ResolveLocation(info, args[0], std::nullopt, place, error) && place.address) {
+      begin = *place.address;
+    } else {
+      if (error.empty()) error = texts::kNoFunctionAtAddress;
       return false;
     }
-    begin = *address;
   }
   if (args.size() == 2) {
     const auto n = ParseNumber(args[1], kMaxCount);
@@ -110,10 +114,16 @@ std::string DisassemblyView::Instructions(uint32_t begin, uint32_t end, std::opt
     const size_t at = address - begin;
     const debugger::Instruction in =
         disassembler.Decode(static_cast<uint16_t>(address), code.subspan(at, std::min<size_t>(3, code.size() - at)));
+    std::string instruction = in.text;
+    // A jump within a function names its target as gdb does: "sjmp 0x0068 <fib+6>".
+    if (in.target && (in.flow == debugger::Flow::kJump || in.flow == debugger::Flow::kBranch)) {
+      const debuginfo::Function* f = info != nullptr ? info->FunctionAt(*in.target) : nullptr;
+      if (f != nullptr && *f->begin != *in.target) instruction += " " + FunctionOffset(info, *in.target);
+    }
     const char* mark = address == pc ? "=> " : "   ";
     const std::string name = FunctionOffset(info, address, !offsetsOnly);
-    text += name.empty() ? Format(texts::kInstructionNoName, mark, address, in.text.c_str())
-                         : Format(texts::kInstruction, mark, address, name.c_str(), in.text.c_str());
+    text += name.empty() ? Format(texts::kInstructionNoName, mark, address, instruction.c_str())
+                         : Format(texts::kInstruction, mark, address, name.c_str(), instruction.c_str());
     address += in.length;
   }
   after = address;
