@@ -1,6 +1,7 @@
 #include "debugger/host_target.h"
 
 #include <cstdio>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -17,6 +18,7 @@ constexpr char kBeyondLimit[] = "the emulator has no more hardware breakpoints";
 constexpr char kHostsOwn[] = "the host's breakpoint list already has a breakpoint at ";
 constexpr char kNotArmed[] = "no breakpoint of the debugger at ";
 constexpr char kValueTooWide[] = "the value does not fit the register";
+constexpr char kNoSuchRegister[] = "no such register";
 
 struct SpaceLayout {
   uint32_t tag;
@@ -89,8 +91,10 @@ PortResult HostTarget::ReadRegisters(RegisterSet& out) {
 }
 
 PortResult HostTarget::WriteRegister(RegisterId reg, uint32_t value) {
-  const host::RegisterName* name = host::Target::FindRegister(kRegisterNames[static_cast<size_t>(reg)]);
-  if (name == nullptr) return PortResult::Failed(kValueTooWide);
+  const size_t index = static_cast<size_t>(reg);
+  if (index >= std::size(kRegisterNames)) return PortResult::Failed(kNoSuchRegister);
+  const host::RegisterName* name = host::Target::FindRegister(kRegisterNames[index]);
+  if (name == nullptr) return PortResult::Failed(kNoSuchRegister);
   if (value > (name->wide ? 0xFFFFu : 0xFFu)) return PortResult::Failed(kValueTooWide);
   return FromHost(target_.SetRegister(*name, value));
 }
