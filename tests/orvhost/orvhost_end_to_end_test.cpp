@@ -212,6 +212,62 @@ TEST_P(OrvhostSession, DownloadProgramsTheChosenChipWithoutVerifyingOrThePodWith
   EXPECT_EQ(r.status, 1) << r.out;
 }
 
+// The debuggee built with --debug, with its .cdb and its C source beside the HEX file.
+std::string DebuggeeFolder() {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(::testing::TempDir()) /
+                          ("orvhost-debuggee-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  for (const char* ext : {".ihx", ".cdb", ".map", ".rst"}) {
+    fs::copy_file(std::string(ORVEN_DEBUGGEE) + ext, folder / (std::string("debuggee") + ext),
+                  fs::copy_options::overwrite_existing);
+  }
+  fs::copy_file(ORVEN_DEBUGGEE_SOURCE, folder / "debuggee.c", fs::copy_options::overwrite_existing);
+  return folder.string();
+}
+
+TEST_P(OrvhostSession, AProgramWithDebugInformationStopsAtItsSourceLines) {
+  if (std::string(ORVEN_DEBUGGEE).empty()) GTEST_SKIP() << "no SDCC";
+  host::HexImage image;
+  std::string error;
+  ASSERT_TRUE(image.LoadFile(std::string(ORVEN_DEBUGGEE) + ".ihx", error)) << error;
+  // main has no prologue: its first statement is at its first byte. From the linker's map.
+  std::ifstream map(std::string(ORVEN_DEBUGGEE) + ".map");
+  std::string main;
+  for (std::string line; std::getline(map, line) && main.empty();) {
+    if (line.find(" _main ") != std::string::npos) main = line.substr(line.find("0000") + 4, 4);
+  }
+  ASSERT_EQ(main.size(), 4u);
+  std::string lower = main;  // as gdb writes addresses: 0x00fb
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string declaration, first;
+  std::ifstream source(ORVEN_DEBUGGEE_SOURCE);
+  int number = 0;
+  for (std::string line; std::getline(source, line);) {
+    ++number;
+    if (line.find("void main(void)") != std::string::npos) declaration = std::to_string(number);
+    if (line.find("TMOD = 0x01;") != std::string::npos) first = std::to_string(number);
+  }
+  // (Without the source a stop gives the location alone: the source view's tests show that.)
+  const std::string folder = DebuggeeFolder();
+  const ProgramRun r = Orvhost(Env(), Sim() + "--options -E0",
+                               {"load " + folder + "/debuggee.ihx", "info line main", "bp 0x" + main, "go",
+                                "disassemble 0x" + main + " 1"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("\nread debug information: 1 module, 6 functions, "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Line " + declaration + " of \"debuggee.c\" starts at address 0x" + lower +
+                       " <main> and ends at 0x"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("stopped C:" + main + " in main () at debuggee.c:" + first + "\n" + first +
+                       "\t  TMOD = 0x01;\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("=> 0x" + lower + " <main>:\tmov TMOD,#0x01\n"), std::string::npos) << r.out;
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+}
+
 INSTANTIATE_TEST_SUITE_P(Devices, OrvhostSession, ::testing::Values(false, true),
                          [](const auto& p) { return p.param ? "Socket" : "Simulator"; });
 

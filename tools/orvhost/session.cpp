@@ -3,6 +3,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <thread>
 
 #include "tools/orvhost/command_line.h"
@@ -13,6 +14,12 @@ namespace orven::orvhost {
 namespace {
 
 constexpr uint32_t kMaxDump = 0x10000;
+
+std::string Text(const char* format, const std::string& argument) {
+  char text[512];
+  std::snprintf(text, sizeof text, format, argument.c_str());
+  return text;
+}
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -55,6 +62,10 @@ Outcome Session::Execute(const std::string& line) {
   if (c == "options") return Options(w);
   if (c == "setup") return Setup(w);
   if (c == "shutdown") return Shutdown(w);
+  if (c == "symbols") return Symbols(w);
+  if (c == "list") return List(w);
+  if (c == "info") return Info(w);
+  if (c == "disassemble") return Disassemble(w);
   if (c == "help") {
     console_.Print(texts::kHelp);
     return Outcome::kOk;
@@ -80,7 +91,12 @@ Outcome Session::Report(const std::string& command, const host::Result& result) 
 
 Outcome Session::ReportRun(const std::string& command, const host::RunResult& run) {
   if (!run.result.ok) return Fail(run.backgroundGo ? "go" : command, run.result.reason);
-  if (run.stopped) console_.Printf(texts::kStopped, target_.Pc());
+  if (!run.stopped) return Outcome::kOk;
+  if (const auto text = sourceView_.StopText(target_.Pc())) {
+    console_.Print(*text);
+  } else {
+    console_.Printf(texts::kStopped, target_.Pc());
+  }
   return Outcome::kOk;
 }
 
@@ -117,6 +133,67 @@ Outcome Session::Load(const Words& w) {
   if (Report(w[0], target_.LoadProgram(image)) != Outcome::kOk) return Outcome::kFailed;
   console_.Printf(texts::kLoaded, image.TotalBytes(), image.Segments().size(),
                   image.Segments().size() == 1 ? "" : "s");
+  ReadDebugInfoBeside(w[1]);
+  return Outcome::kOk;
+}
+
+void Session::ReadDebugInfoBeside(const std::string& hexPath) {
+  sourceView_.Reset();
+  const std::string cdb = ProgramSource::CdbBeside(hexPath);
+  std::error_code ec;
+  // Debug information of the program loaded before is not this program's.
+  source_.Forget();
+  if (!std::filesystem::is_regular_file(cdb, ec)) return;
+  std::string report, error;
+  if (source_.Read(cdb, report, error)) {
+    console_.Print(report);
+  } else {
+    // The program is loaded all the same; it is debugged at the address level.
+    console_.Error(texts::kFailed, "load", Text(texts::kDebugInfoUnreadable, error).c_str());
+  }
+}
+
+Outcome Session::Symbols(const Words& w) {
+  if (w.size() != 2) return Usage(w[0]);
+  std::string report, error;
+  if (!source_.Read(w[1], report, error)) return Fail(w[0], Text(texts::kDebugInfoUnreadable, error));
+  sourceView_.Reset();
+  console_.Print(report);
+  return Outcome::kOk;
+}
+
+// ----- source
+
+Outcome Session::List(const Words& w) {
+  if (w.size() > 2) return Usage(w[0]);
+  std::string out, error;
+  if (!sourceView_.List(w.size() == 2 ? w[1] : std::string(), out, error)) return Fail(w[0], error);
+  console_.Print(out);
+  return Outcome::kOk;
+}
+
+Outcome Session::Info(const Words& w) {
+  if (w.size() != 3 || (w[1] != "line" && w[1] != "symbol")) return Usage(w[0]);
+  std::string out, error;
+  const bool ok = w[1] == "line" ? sourceView_.InfoLine(w[2], out, error) : sourceView_.InfoSymbol(w[2], out, error);
+  if (!ok) return Fail(w[0] + " " + w[1], error);
+  console_.Print(out);
+  return Outcome::kOk;
+}
+
+Outcome Session::Disassemble(const Words& w) {
+  const auto read = [this](uint16_t address, std::span<uint8_t> out, std::string& error) {
+    const host::Result r = target_.ReadMemory(ORVEND_TAG(ORVEND_SPACE_CODE, address), out.data(),
+                                              static_cast<uint32_t>(out.size()));
+    error = r.reason;
+    return r.ok;
+  };
+  std::string out, error;
+  bool usage = false;
+  if (!disassembly_.Disassemble(Words(w.begin() + 1, w.end()), target_.Pc(), read, out, error, usage)) {
+    return usage ? Usage(w[0]) : Fail(w[0], error);
+  }
+  console_.Print(out);
   return Outcome::kOk;
 }
 

@@ -6,6 +6,9 @@
 
 #include "host/target.h"
 #include "tools/orvhost/console.h"
+#include "tools/orvhost/disassembly_view.h"
+#include "tools/orvhost/program_source.h"
+#include "tools/orvhost/source_view.h"
 
 namespace orven::orvhost {
 
@@ -42,6 +45,10 @@ class Session {
   Outcome Options(const Words& w);
   Outcome Setup(const Words& w);
   Outcome Shutdown(const Words& w);
+  Outcome Symbols(const Words& w);
+  Outcome List(const Words& w);
+  Outcome Info(const Words& w);
+  Outcome Disassemble(const Words& w);
 
   Outcome Fail(const std::string& command, const std::string& reason);
   Outcome Usage(const std::string& command);
@@ -49,11 +56,16 @@ class Session {
   Outcome Report(const std::string& command, const host::Result& result);
   // A run's end: "stopped C:XXXX", or the failure (named after the background go when it was its).
   Outcome ReportRun(const std::string& command, const host::RunResult& run);
+  // The program's .cdb beside its HEX file, if there is one, replaces the debug information.
+  void ReadDebugInfoBeside(const std::string& hexPath);
   // load, bp and go connect first, as init would, when no initialisation has.
   bool ConnectFirst(const std::string& command);
 
   host::Target& target_;
   Console& console_;
+  ProgramSource source_;
+  SourceView sourceView_{source_};
+  DisassemblyView disassembly_{source_};
 };
 
 }  // namespace orven::orvhost

@@ -32,14 +32,17 @@ inline constexpr char kHelp[] =
     "COMMANDS\n"
     "    init                       connect to the emulator (load, bp and go connect first by\n"
     "                               themselves)\n"
-    "    load FILE.hex              load a program into the pod's code memory for debugging\n"
+    "    load FILE.hex              load a program into the pod's code memory for debugging; reads its\n"
+    "                               debug information from FILE.cdb when that lies beside it\n"
+    "    symbols FILE.cdb           read a program's debug information (SDCC's --debug)\n"
     "    download                   download the last loaded program to the pod or program it into the\n"
     "                               chip chosen by the options\n"
     "    bp ADDR [count=N] [cmd=TEXT] [kind=0|1|2]\n"
     "                               add a breakpoint; count=N stops at the Nth arrival, cmd=TEXT hands\n"
     "                               TEXT to the host instead of stopping, kinds 1 and 2 are conditional\n"
     "    bd ADDR, be ADDR, bc ADDR  disable, enable, clear the breakpoint at ADDR\n"
-    "    go [ADDR]                  run (until ADDR); prints \"stopped C:XXXX\"\n"
+    "    go [ADDR]                  run (until ADDR); prints \"stopped C:XXXX\", and where the PC has\n"
+    "                               line information \" in FUNCTION () at FILE:LINE\" and the source line\n"
     "    go &                       run in the background; stop ends it (meanwhile only stop, sleep,\n"
     "                               dump and write are taken, and the driver refuses memory access)\n"
     "    step [N]                   N single steps (default 1); prints \"stopped C:XXXX\"\n"
@@ -50,6 +53,11 @@ inline constexpr char kHelp[] =
     "    dump SPACE:ADDR COUNT      print COUNT bytes of memory as \"SPACE:XXXX=\" and hex\n"
     "    write SPACE:ADDR XX ...    write bytes (hex) to memory\n"
     "    set REG VALUE              set r0-r7, a, b, sp, dptr, psw or pc\n"
+    "    list [LOCATION]            ten source lines around LOCATION; without one, the next ten\n"
+    "    info line LOCATION         the code addresses of a source line\n"
+    "    info symbol ADDR           the function or variable ADDR lies in (ADDR or SPACE:ADDR)\n"
+    "    disassemble [ADDR [COUNT]] the function around the PC (or ADDR, or FUNCTION), or COUNT\n"
+    "                               instructions from ADDR, with the source lines where they are known\n"
     "    reset                      reset the target\n"
     "    options [TEXT]             hand the driver an option text (default \"-E1 -F15 -V0 -C0\")\n"
     "    setup                      the driver's setup dialog; prints the option text afterwards\n"
@@ -58,6 +66,7 @@ inline constexpr char kHelp[] =
     "    help, quit\n"
     "    SPACE is C (code), D (direct data and SFRs), I (indirect internal RAM) or X (external data).\n"
     "    ADDR and numbers are decimal or 0x-prefixed hex. '#' starts a comment; quotes group words.\n"
+    "    LOCATION is FUNCTION, FILE:LINE, LINE (of the current source file), FILE:FUNCTION or *ADDR.\n"
     "\n"
     "    Most compiled programs have code at C:0x003B, which the stop-while-running feature (option -E1)\n"
     "    needs for itself: the driver then asks before the first go, and No ends the session; answer y,\n"
@@ -103,6 +112,36 @@ inline constexpr char kRegsLine1[] = "PC=%04X ACC=%02X B=%02X PSW=%02X SP=%02X D
 inline constexpr char kRegsLine2[] = "R=%02X %02X %02X %02X %02X %02X %02X %02X\n";
 inline constexpr char kOptionText[] = "options: %s\n";
 inline constexpr char kLoaded[] = "loaded %zu bytes in %zu segment%s\n";
+
+// Source-level results, as gdb prints them.
+inline constexpr char kDebugInfoRead[] = "read debug information: %zu module%s, %zu function%s, %zu line%s\n";
+inline constexpr char kMoreDiagnostics[] = "... and %zu more records skipped\n";
+inline constexpr char kStoppedAtLine[] = "stopped C:%04X in %s () at %s:%u\n";
+inline constexpr char kSourceLine[] = "%u\t%s\n";
+inline constexpr char kLineRange[] = "Line %u of \"%s\" starts at address 0x%04x%s and ends at 0x%04x%s.\n";
+inline constexpr char kLineWithoutCode[] = "Line %u of \"%s\" is at address 0x%04x%s but contains no code.\n";
+inline constexpr char kSymbolInSection[] = "%s in section %s\n";
+inline constexpr char kSymbolPlusInSection[] = "%s + %u in section %s\n";
+inline constexpr char kDumpOfFunction[] = "Dump of assembler code for function %s:\n";
+inline constexpr char kDumpOfRange[] = "Dump of assembler code from 0x%04x to 0x%04x:\n";
+inline constexpr char kInstruction[] = "%s0x%04x %s:\t%s\n";
+inline constexpr char kInstructionNoName[] = "%s0x%04x:\t%s\n";
+inline constexpr char kEndOfDump[] = "End of assembler dump.\n";
+
+// Source-level failures, as gdb words them (after the command's name).
+inline constexpr char kNoSymbolTable[] = "No symbol table is loaded.  Use the \"symbols\" command.";
+inline constexpr char kNoSourceFile[] = "No source file named %s.";
+inline constexpr char kFunctionNotDefined[] = "Function \"%s\" not defined.";
+inline constexpr char kNoDefaultFile[] = "No default source file; name one (FILE:LINE).";
+inline constexpr char kBadAddress[] = "Invalid address %s.";
+inline constexpr char kLineOutOfRange[] = "Line number %u out of range; \"%s\" has %zu lines.";
+inline constexpr char kLineNumberOutOfRange[] = "Line number %u is out of range for \"%s\".";
+inline constexpr char kNoSuchSourceFile[] = "%s: No such file or directory.";
+inline constexpr char kNoLineForAddress[] = "No line number information available for address 0x%04x%s";
+inline constexpr char kNoSymbolMatches[] = "No symbol matches %s.";
+inline constexpr char kNoFunctionAtPc[] = "No function contains program counter for selected frame.";
+inline constexpr char kNoFunctionAtAddress[] = "No function contains specified address.";
+inline constexpr char kDebugInfoUnreadable[] = "cannot read debug information: %s";
 
 // Complaints (standard error), each prefixed with the command.
 inline constexpr char kLibraryFailed[] = "orvhost: cannot load the driver library: %s\n";
