@@ -315,13 +315,16 @@ void Server::StartRun(RunKind kind, bool announce) {
   containers_.clear();
   framesRead_ = false;
   RunControl::Job job;
-  // With the engine a continue goes through it too: its breakpoints' conditions and logpoints are decided
-  // where the program stops.
-  if (source_ != nullptr && kind != RunKind::kStepInstruction) {
+  // With line or function breakpoints set a continue goes through the engine: their conditions and logpoints
+  // are decided where the program stops. Without, the go is the debug host's own.
+  const bool engineRun =
+      kind == RunKind::kLine || (kind == RunKind::kContinue && source_ != nullptr && source_->UsedSlots() > 0);
+  if (engineRun) {
     const LineStep step = kind == RunKind::kContinue ? LineStep::kContinue : pendingStep_;
     job = [this, step](host::Target&) { return source_->Run(step); };
   }
   if (source_ != nullptr) source_->Forget();
+  lastRunByEngine_ = engineRun;
   if (!runControl_->Start(kind, std::move(job))) return;
   if (announce) SendEvent("continued", json{{"threadId", kThreadId}, {"allThreadsContinued", true}});
 }
@@ -347,7 +350,7 @@ void Server::RunEnded(const RunEnd& end) {
     SendEvent("breakpoint", json{{"reason", "changed"},
                                  {"breakpoint", {{"id", gone}, {"verified", false}, {"message", texts::kDisabledByDriver}}}});
   }
-  if (source_ != nullptr && end.kind != RunKind::kStepInstruction) {
+  if (source_ != nullptr && end.kind != RunKind::kStepInstruction && lastRunByEngine_) {
     using Reason = debugger::StopEvent::Reason;
     const debugger::StopEvent& stop = source_->LastStop();
     if (!stop.message.empty() && (stop.reason == Reason::kBreakpoint || stop.reason == Reason::kStepLimit)) {

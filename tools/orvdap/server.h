@@ -116,6 +116,7 @@ class Server {
   VariableReferences references_;
   std::unique_ptr<SourceLevel> source_;
   LineStep pendingStep_ = LineStep::kNext;  // the line step StartRun hands the worker
+  std::atomic<bool> lastRunByEngine_{false};  // the run in progress is the engine's (its stop says why)
   std::string sourceDirectory_;  // where relative source names are found (the .cdb's directory)
   std::vector<debugger::Frame> frames_;
   bool framesRead_ = false;

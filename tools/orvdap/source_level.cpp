@@ -40,6 +40,10 @@ std::optional<debuginfo::DebugInfo> LoadProgramDebugInfo(const std::string& cdb,
     if (!load.diagnostics.empty()) message += " (" + load.diagnostics.front().message + ")";
     return std::nullopt;
   }
+  if (load.info->Functions().empty()) {
+    message = std::string(texts::kNoDebugInfo) + cdb + " describes no functions";
+    return std::nullopt;
+  }
   message = std::string(texts::kDebugInfoFrom) + cdb + ": " + std::to_string(load.info->Functions().size()) +
             " functions, " + std::to_string(load.info->Files().size()) + " source files";
   if (load.malformedRecords > 0) message += ", " + std::to_string(load.malformedRecords) + " records skipped";
