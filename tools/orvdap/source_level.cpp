@@ -51,7 +51,18 @@ std::optional<debuginfo::DebugInfo> LoadProgramDebugInfo(const std::string& cdb,
 }
 
 SourceLevel::SourceLevel(debuginfo::DebugInfo info, host::Target& target, LogSink log)
-    : info_(std::move(info)), port_(target), memory_(port_), log_(std::move(log)) {
+    : SourceLevel(std::move(info), std::make_unique<debugger::HostTarget>(target), nullptr, std::move(log)) {}
+
+SourceLevel::SourceLevel(debuginfo::DebugInfo info, debugger::TargetPort& port, LogSink log)
+    : SourceLevel(std::move(info), nullptr, &port, std::move(log)) {}
+
+SourceLevel::SourceLevel(debuginfo::DebugInfo info, std::unique_ptr<debugger::HostTarget> owned,
+                         debugger::TargetPort* port, LogSink log)
+    : info_(std::move(info)),
+      hostPort_(std::move(owned)),
+      port_(hostPort_ != nullptr ? *hostPort_ : *port),
+      memory_(port_),
+      log_(std::move(log)) {
   engine_ = std::make_unique<debugger::Engine>(port_, &info_);
   engine_->SetConditionEvaluator([this](const std::string& expr, std::string& error) { return Condition(expr, error); });
 }

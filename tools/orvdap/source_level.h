@@ -32,7 +32,9 @@ class SourceLevel {
   // What a logpoint prints (called on the run worker).
   using LogSink = std::function<void(const std::string& text)>;
 
+  // Over the debug host's target (the driver), or over any target port.
   SourceLevel(debuginfo::DebugInfo info, host::Target& target, LogSink log);
+  SourceLevel(debuginfo::DebugInfo info, debugger::TargetPort& port, LogSink log);
   SourceLevel(const SourceLevel&) = delete;
   SourceLevel& operator=(const SourceLevel&) = delete;
 
@@ -88,8 +90,12 @@ class SourceLevel {
   // Where the compiler keeps a reentrant function's frame pointer (the map's _bp).
   std::optional<uint8_t> BasePointer() const;
 
+  SourceLevel(debuginfo::DebugInfo info, std::unique_ptr<debugger::HostTarget> owned, debugger::TargetPort* port,
+              LogSink log);
+
   debuginfo::DebugInfo info_;
-  debugger::HostTarget port_;
+  std::unique_ptr<debugger::HostTarget> hostPort_;  // clears its breakpoints from the host's list when dropped
+  debugger::TargetPort& port_;
   std::unique_ptr<debugger::Engine> engine_;
   debugger::MemoryReader memory_;
   LogSink log_;
