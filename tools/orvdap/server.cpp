@@ -352,13 +352,20 @@ void Server::RunEnded(const RunEnd& end) {
   }
   if (source_ != nullptr && end.kind != RunKind::kStepInstruction && lastRunByEngine_) {
     using Reason = debugger::StopEvent::Reason;
-    const debugger::StopEvent& stop = source_->LastStop();
+    // The request loop may already be changing the breakpoints.
+    debugger::StopEvent stop;
+    bool functionBreakpoint = false;
+    {
+      std::lock_guard<std::mutex> lock(breakpointsMutex_);
+      stop = source_->LastStop();
+      functionBreakpoint = source_->IsFunctionBreakpoint(stop.breakpoint);
+    }
     if (!stop.message.empty() && (stop.reason == Reason::kBreakpoint || stop.reason == Reason::kStepLimit)) {
       events_.Console(stop.message);
     }
     if (stop.reason == Reason::kBreakpoint) {
       const int64_t number = stop.breakpoint;
-      SendStopped(source_->IsFunctionBreakpoint(stop.breakpoint) ? "function breakpoint" : "breakpoint", end.pc,
+      SendStopped(functionBreakpoint ? "function breakpoint" : "breakpoint", end.pc,
                   json::array({number}));
       return;
     }
@@ -414,7 +421,8 @@ void Server::StepLine(const json& request) {
   const json& args = Arguments(request);
   const std::string command = request["command"].get<std::string>();
   // Without line information, or asked for, a step is one instruction.
-  if (source_ == nullptr || StringArgument(args, "granularity") == "instruction") {
+  // Stepping out is by frame whatever the granularity.
+  if (source_ == nullptr || (StringArgument(args, "granularity") == "instruction" && command != "stepOut")) {
     if (command == "stepOut") {
       Refuse(request, texts::kStepOut);
       return;
