@@ -174,9 +174,11 @@ TEST_F(SourceSession, PlacesBreakpointsWithinTheEmulatorsLimit) {
     }
   }
   EXPECT_EQ(bps[5]["message"], texts::kBreakpointLimit);
-  // Four comparators taken: an instruction breakpoint finds none, a function breakpoint neither.
-  const json instr = dap.Request("setInstructionBreakpoints", json{{"breakpoints", json::array({json{{"instructionReference", "C:0x0000"}}})}});
-  EXPECT_EQ(instr["body"]["breakpoints"][0]["verified"], false) << instr.dump();
+  // Four comparators taken: an instruction breakpoint finds none, a function breakpoint neither; one at a line
+  // breakpoint's address cannot share the host's record for it.
+  const json instr = dap.Request("setInstructionBreakpoints", json{{"breakpoints", json::array({json{{"instructionReference", "C:0x0000"}}, json{{"instructionReference", bps[2]["instructionReference"]}}})}});
+  EXPECT_EQ(instr["body"]["breakpoints"][0]["message"], texts::kBreakpointLimit) << instr.dump();
+  EXPECT_EQ(instr["body"]["breakpoints"][1]["message"], texts::kAddressTaken) << instr.dump();
   json fn = dap.Request("setFunctionBreakpoints", json{{"breakpoints", json::array({json{{"name", "level1"}}})}});
   EXPECT_EQ(fn["body"]["breakpoints"][0]["verified"], false) << fn.dump();
 
@@ -195,6 +197,10 @@ TEST_F(SourceSession, PlacesBreakpointsWithinTheEmulatorsLimit) {
   EXPECT_EQ(stopped["body"]["reason"], "instruction breakpoint") << stopped.dump();
   EXPECT_EQ(stopped["body"]["hitBreakpointIds"], json::array({instrAt96["body"]["breakpoints"][0]["id"]}));
   EXPECT_EQ(Top(dap)["line"], 96);
+  // And a line breakpoint at that instruction breakpoint's address is refused, not a failed run.
+  const json line96 = dap.Request("setBreakpoints", json{{"source", Source()}, {"breakpoints", json::array({Line(96)})}});
+  EXPECT_EQ(line96["body"]["breakpoints"][0]["message"], texts::kAddressTaken) << line96.dump();
+  ASSERT_EQ(dap.Request("setInstructionBreakpoints", json{{"breakpoints", json::array()}})["success"], true);
   End(dap);
 }
 

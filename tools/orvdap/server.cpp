@@ -632,8 +632,10 @@ void Server::SetInstructionBreakpoints(const json& request) {
     std::lock_guard<std::mutex> lock(breakpointsMutex_);
     const size_t used = source_ != nullptr ? source_->UsedSlots() : 0;
     const size_t limit = used < InstructionBreakpoints::kLimit ? InstructionBreakpoints::kLimit - used : 0;
+    SourceLevel::Taken taken;
+    if (source_ != nullptr) taken = [this](uint16_t a) { return source_->HasBreakpointAt(a); };
     answer = instructionBreakpoints_.Replace(session_->Target(), requested != args.end() ? *requested : json::array(),
-                                             limit);
+                                             limit, taken);
   }
   Respond(request, json{{"breakpoints", std::move(answer)}});
 }
@@ -651,7 +653,8 @@ void Server::SetSourceBreakpoints(const json& request) {
       (void)source_->SetLineBreakpoints(path, json::array(), 0);
       const size_t used = source_->UsedSlots() + instructionBreakpoints_.Count();
       answer = source_->SetLineBreakpoints(path, args.value("breakpoints", json::array()),
-                                           used < InstructionBreakpoints::kLimit ? InstructionBreakpoints::kLimit - used : 0);
+                                           used < InstructionBreakpoints::kLimit ? InstructionBreakpoints::kLimit - used : 0,
+                                           [this](uint16_t a) { return instructionBreakpoints_.IdAt(a).has_value(); });
     }
     for (json& bp : answer) {
       if (bp.contains("source")) bp["source"] = source;
@@ -684,7 +687,8 @@ void Server::SetFunctionBreakpoints(const json& request) {
     (void)source_->SetFunctionBreakpoints(json::array(), 0);
     const size_t used = source_->UsedSlots() + instructionBreakpoints_.Count();
     answer = source_->SetFunctionBreakpoints(Arguments(request).value("breakpoints", json::array()),
-                                             used < InstructionBreakpoints::kLimit ? InstructionBreakpoints::kLimit - used : 0);
+                                             used < InstructionBreakpoints::kLimit ? InstructionBreakpoints::kLimit - used : 0,
+                                             [this](uint16_t a) { return instructionBreakpoints_.IdAt(a).has_value(); });
   }
   for (json& bp : answer) {
     if (bp.contains("source")) bp["source"]["path"] = sourceDirectory_ + "/" + bp["source"]["name"].get<std::string>();

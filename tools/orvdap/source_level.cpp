@@ -79,7 +79,7 @@ bool SourceLevel::IsFunctionBreakpoint(uint32_t number) const {
   return std::any_of(it->second.begin(), it->second.end(), [number](const SourceBreakpoint& b) { return b.number == number; });
 }
 
-json SourceLevel::SetLineBreakpoints(const std::string& path, const json& requested, size_t slots) {
+json SourceLevel::SetLineBreakpoints(const std::string& path, const json& requested, size_t slots, const Taken& taken) {
   std::vector<SourceBreakpoint>& mine = byFile_[path];
   for (const SourceBreakpoint& b : mine) engine_->Delete(b.number);
   mine.clear();
@@ -92,12 +92,12 @@ json SourceLevel::SetLineBreakpoints(const std::string& path, const json& reques
       answer.push_back(json{{"verified", false}, {"message", texts::kBadBreakpointLine}});
       continue;
     }
-    answer.push_back(Place(file + ":" + std::to_string(line.get<int64_t>()), wanted, slots, mine));
+    answer.push_back(Place(file + ":" + std::to_string(line.get<int64_t>()), wanted, slots, mine, taken));
   }
   return answer;
 }
 
-json SourceLevel::SetFunctionBreakpoints(const json& requested, size_t slots) {
+json SourceLevel::SetFunctionBreakpoints(const json& requested, size_t slots, const Taken& taken) {
   std::vector<SourceBreakpoint>& mine = byFile_[""];
   for (const SourceBreakpoint& b : mine) engine_->Delete(b.number);
   mine.clear();
@@ -105,17 +105,22 @@ json SourceLevel::SetFunctionBreakpoints(const json& requested, size_t slots) {
   if (!requested.is_array()) return answer;
   for (const json& wanted : requested) {
     const std::string name = wanted.is_object() ? wanted.value("name", std::string()) : std::string();
-    answer.push_back(Place(name, wanted, slots, mine));
+    answer.push_back(Place(name, wanted, slots, mine, taken));
   }
   return answer;
 }
 
 json SourceLevel::Place(const std::string& location, const json& wanted, size_t& slots,
-                        std::vector<SourceBreakpoint>& into) {
+                        std::vector<SourceBreakpoint>& into, const Taken& taken) {
   std::string message;
   const uint32_t number = engine_->Break(location, false, message);
   if (number == 0) return json{{"verified", false}, {"message", message}};
   const debugger::Breakpoint* b = engine_->Breakpoints().Find(number);
+  // The host's list holds one record per address: the engine could not arm its own there.
+  if (taken && taken(b->address)) {
+    engine_->Delete(number);
+    return json{{"verified", false}, {"message", texts::kAddressTaken}};
+  }
   // Another breakpoint at the same address shares its comparator.
   size_t sharing = 0;
   for (const debugger::Breakpoint& other : engine_->Breakpoints().All()) {

@@ -44,8 +44,13 @@ class SourceLevel {
   // Replaces the breakpoints of one source file (or, with path empty, the function breakpoints) with the
   // request's, answering the protocol's Breakpoint objects in order. At most `slots` addresses are armed;
   // breakpoints beyond come back unverified.
-  nlohmann::json SetLineBreakpoints(const std::string& path, const nlohmann::json& requested, size_t slots);
-  nlohmann::json SetFunctionBreakpoints(const nlohmann::json& requested, size_t slots);
+  // `taken`: addresses instruction breakpoints hold, refused here.
+  using Taken = std::function<bool(uint16_t address)>;
+  nlohmann::json SetLineBreakpoints(const std::string& path, const nlohmann::json& requested, size_t slots,
+                                    const Taken& taken = {});
+  nlohmann::json SetFunctionBreakpoints(const nlohmann::json& requested, size_t slots, const Taken& taken = {});
+  // Whether an enabled source breakpoint is at the address.
+  bool HasBreakpointAt(uint16_t address) const { return engine_->Breakpoints().HasEnabledAt(address); }
   // Distinct code addresses the source breakpoints occupy.
   size_t UsedSlots() const;
   // Whether a breakpoint number came from a function breakpoint.
@@ -85,7 +90,7 @@ class SourceLevel {
     std::string logMessage;
   };
   nlohmann::json Place(const std::string& location, const nlohmann::json& wanted, size_t& slots,
-                       std::vector<SourceBreakpoint>& into);
+                       std::vector<SourceBreakpoint>& into, const Taken& taken);
   bool Condition(const std::string& expr, std::string& error);
   // Where the compiler keeps a reentrant function's frame pointer (the map's _bp).
   std::optional<uint8_t> BasePointer() const;

@@ -64,6 +64,9 @@ inline constexpr char kNoLineBreakpoints[] =
     "orvdap: breakpoints at lines and functions need the program's source-level debug information; set an "
     "instruction breakpoint in the Disassembly view instead";
 
+inline constexpr char kAddressTaken[] =
+    "orvdap: a line or function breakpoint and an instruction breakpoint cannot share an address; remove the other "
+    "one to use this one";
 inline constexpr char kBadBreakpointLine[] = "orvdap: a source breakpoint needs a line number";
 
 inline constexpr char kCannotSet[] = "orvdap: this value cannot be set here (evaluate NAME = VALUE instead)";
