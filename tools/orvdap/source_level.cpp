@@ -33,6 +33,26 @@ host::RunResult FromStop(const debugger::StopEvent& stop) {
 
 }  // namespace
 
+std::optional<uint32_t> IgnoreCountOf(std::string_view hits) {
+  while (!hits.empty() && hits.front() == ' ') hits.remove_prefix(1);
+  // "N" and ">= N" stop from the N-th hit on, "> N" from the one after it.
+  uint32_t extra = 0;
+  if (hits.starts_with(">=")) {
+    hits.remove_prefix(2);
+  } else if (hits.starts_with(">")) {
+    hits.remove_prefix(1);
+    extra = 1;
+  }
+  while (!hits.empty() && hits.front() == ' ') hits.remove_prefix(1);
+  while (!hits.empty() && hits.back() == ' ') hits.remove_suffix(1);
+  if (hits.empty() || hits.size() > 9 || hits.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  uint32_t n = 0;
+  for (char c : hits) n = n * 10 + static_cast<uint32_t>(c - '0');
+  return n == 0 ? extra : n - 1 + extra;
+}
+
 std::optional<debuginfo::DebugInfo> LoadProgramDebugInfo(const std::string& cdb, std::string& message) {
   debuginfo::CdbLoad load = debuginfo::LoadCdbFile(cdb);
   if (!load.info) {
@@ -137,12 +157,8 @@ json SourceLevel::Place(const std::string& location, const json& wanted, size_t&
   if (!entry.logMessage.empty()) condition = condition.empty() ? "1" : condition;
   if (!condition.empty()) engine_->Condition(number, condition);
   const std::string hits = wanted.value("hitCondition", std::string());
-  if (!hits.empty()) {
-    // "N" (or ">= N"): stop from the N-th hit on.
-    const size_t digit = hits.find_first_of("0123456789");
-    const unsigned long n = digit == std::string::npos ? 0 : std::strtoul(hits.c_str() + digit, nullptr, 10);
-    if (n > 1) engine_->Ignore(number, static_cast<uint32_t>(n - 1));
-  }
+  const std::optional<uint32_t> ignore = hits.empty() ? std::optional<uint32_t>(0) : IgnoreCountOf(hits);
+  if (ignore && *ignore > 0) engine_->Ignore(number, *ignore);
   into.push_back(entry);
   const debugger::ResolvedLocation where = debugger::LocationResolver(&info_).Describe(b->address);
   json bp{{"id", number}, {"verified", true}, {"instructionReference", "C:0x" + [&] {
@@ -150,6 +166,7 @@ json SourceLevel::Place(const std::string& location, const json& wanted, size_t&
             std::snprintf(buf, sizeof buf, "%04X", b->address);
             return std::string(buf);
           }()}};
+  if (!ignore) bp["message"] = texts::kBadHitCondition;
   if (where.line != 0) bp["line"] = where.line;
   if (!where.file.empty()) bp["source"] = json{{"name", BaseName(where.file)}};
   return bp;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -107,6 +108,10 @@ class SourceLevel {
   debugger::StopEvent last_;
   std::map<std::string, std::vector<SourceBreakpoint>> byFile_;  // "" holds the function breakpoints
 };
+
+// The ignore count of a breakpoint's hit condition: "N" or ">= N" (stop from the N-th hit on), "> N";
+// nullopt for anything else.
+std::optional<uint32_t> IgnoreCountOf(std::string_view hitCondition);
 
 // The debug information of a program: the .cdb beside it. nullopt with `message` saying why; else `message`
 // says what was found.

@@ -67,6 +67,8 @@ inline constexpr char kNoLineBreakpoints[] =
 inline constexpr char kAddressTaken[] =
     "orvdap: a line or function breakpoint and an instruction breakpoint cannot share an address; remove the other "
     "one to use this one";
+inline constexpr char kBadHitCondition[] =
+    "orvdap: the hit condition is a count N (or >= N, > N): the breakpoint stops on every hit";
 inline constexpr char kBadBreakpointLine[] = "orvdap: a source breakpoint needs a line number";
 
 inline constexpr char kCannotSet[] = "orvdap: this value cannot be set here (evaluate NAME = VALUE instead)";
