@@ -43,6 +43,22 @@ std::optional<int64_t> IntegerArgument(const json& args, const char* name, int64
   return it->get<int64_t>();
 }
 
+// Whether a C expression assigns (=, +=, ...), as opposed to comparing (==, !=, <=, >=).
+bool Assigns(const std::string& expression) {
+  for (size_t i = 0; i < expression.size(); ++i) {
+    if (expression[i] != '=') continue;
+    if (i + 1 < expression.size() && expression[i + 1] == '=') {
+      ++i;
+      continue;
+    }
+    const char before = i > 0 ? expression[i - 1] : ' ';
+    if (before != '!' && before != '<' && before != '>') return true;
+    // "<<=" and ">>=" assign.
+    if (i > 1 && expression[i - 2] == before && (before == '<' || before == '>')) return true;
+  }
+  return false;
+}
+
 std::string CodeAddressName(uint16_t pc) {
   char buf[12];
   std::snprintf(buf, sizeof buf, "C:%04X", pc);
@@ -769,7 +785,7 @@ void Server::Evaluate(const json& request) {
     body["variablesReference"] = listed[0]["variablesReference"];
   }
   // An assignment changed the target: views show it again.
-  if (expression.find('=') != std::string::npos) SendEvent("invalidated", json{{"areas", json::array({"variables"})}});
+  if (Assigns(expression)) SendEvent("invalidated", json{{"areas", json::array({"variables"})}});
   Respond(request, std::move(body));
 }
 
