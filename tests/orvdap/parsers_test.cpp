@@ -6,6 +6,7 @@
 #include "tools/orvdap/instruction_breakpoints.h"
 #include "tools/orvdap/launch_arguments.h"
 #include "tools/orvdap/memory_reference.h"
+#include "tools/orvdap/source_level.h"
 
 namespace orven::orvdap {
 namespace {
@@ -80,6 +81,15 @@ TEST(LaunchArguments, TakesTheDriversOptionTextOnly) {
   EXPECT_EQ(args.options, "-E1 -F15 -V0 -C0");
   // A colon would make the driver look for two devices.
   EXPECT_FALSE(ParseLaunchArguments(nlohmann::json{{"program", "a.ihx"}, {"device", "/tmp/a:/tmp/b"}}, args, error));
+}
+
+TEST(IgnoreCountOf, ReadsTheHitConditionsAnEditorSends) {
+  const std::pair<const char*, std::optional<uint32_t>> cases[] = {
+      {"1", 0},   {"3", 2},       {" 3 ", 2}, {">= 3", 2},          {">3", 3},  {"> 0", 1},
+      {"0", 0},   {"999999999", 999999998},  {"", std::nullopt},  {"% 2", std::nullopt},
+      {"==3", std::nullopt}, {"3x", std::nullopt}, {"-1", std::nullopt}, {"9999999999", std::nullopt},
+  };
+  for (const auto& [text, ignore] : cases) EXPECT_EQ(IgnoreCountOf(text), ignore) << text;
 }
 
 }  // namespace

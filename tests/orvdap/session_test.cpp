@@ -99,8 +99,9 @@ TEST_F(DapSession, BreaksReadsPausesStepsRestartsAndTerminates) {
   EXPECT_EQ(frames["body"]["stackFrames"][0]["instructionPointerReference"], "C:0x" + Hex4(tick));
 
   const json scopes = dap.Request("scopes", json{{"frameId", frames["body"]["stackFrames"][0]["id"]}});
-  ASSERT_EQ(scopes["body"]["scopes"][0]["name"], "Registers") << scopes.dump();
-  const json regs = dap.Request("variables", json{{"variablesReference", scopes["body"]["scopes"][0]["variablesReference"]},
+  // Locals and Globals come first with the program's debug information.
+  ASSERT_EQ(scopes["body"]["scopes"][2]["name"], "Registers") << scopes.dump();
+  const json regs = dap.Request("variables", json{{"variablesReference", scopes["body"]["scopes"][2]["variablesReference"]},
                                                   {"format", {{"hex", true}}}});
   std::map<std::string, std::string> byName;
   for (const json& v : regs["body"]["variables"]) byName[v["name"]] = v["value"];
@@ -193,7 +194,11 @@ TEST_F(DapSession, RequestsOrvdapCannotServeAreRefusedWithTheReasonAndTheSession
                         Case{"evaluate", json{{"expression", "-exec regs"}}, texts::kNotLaunched}}) {
     EXPECT_EQ(dap.Request(c.command, c.arguments)["message"], c.message) << c.command;
   }
-  ASSERT_EQ(Launch(dap, LaunchArgs())["success"], true);
+  // Without the program's debug information (the file given describes no functions): what needs it is
+  // refused with the reason.
+  json args = LaunchArgs();
+  args["cdb"] = std::string(ORVEN_BLINKER) + ".ihx";
+  ASSERT_EQ(Launch(dap, args)["success"], true);
   ASSERT_EQ(dap.Request("configurationDone")["success"], true);
   ASSERT_EQ(dap.Event("stopped")["body"]["reason"], "entry");
   const Case cases[] = {

@@ -18,7 +18,8 @@ std::optional<uint16_t> InstructionAddress(const std::string& reference, int64_t
   return static_cast<uint16_t>(address);
 }
 
-json InstructionBreakpoints::Replace(host::Target& target, const json& requested) {
+json InstructionBreakpoints::Replace(host::Target& target, const json& requested, size_t limit,
+                                     const std::function<bool(uint16_t)>& taken) {
   // Wanted addresses, in request order; nullopt where a reference is not a code address.
   std::vector<std::optional<uint16_t>> wanted;
   if (requested.is_array()) {
@@ -58,7 +59,9 @@ json InstructionBreakpoints::Replace(host::Target& target, const json& requested
       bp["id"] = present->id;
       // The same address twice in one request is one breakpoint: the second is shown as it.
       bp["verified"] = true;
-    } else if (set_.size() >= kLimit) {
+    } else if (taken && taken(*address)) {
+      bp["message"] = texts::kAddressTaken;
+    } else if (set_.size() >= limit) {
       bp["message"] = texts::kBreakpointLimit;
     } else if (const host::Result r = target.AddBreakpoint(*address, 0, 1, ""); !r.ok) {
       bp["message"] = "orvdap: " + r.reason;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +22,11 @@ class InstructionBreakpoints {
 
   // Replaces the set with the request's breakpoints (its "breakpoints" array) and answers the protocol's
   // Breakpoint objects in the same order. Breakpoints already set keep their ids.
-  nlohmann::json Replace(host::Target& target, const nlohmann::json& requested);
+  // limit: the comparators left to them (the source breakpoints take the others).
+  // taken: addresses the source-level breakpoints hold, refused here.
+  nlohmann::json Replace(host::Target& target, const nlohmann::json& requested, size_t limit = kLimit,
+                         const std::function<bool(uint16_t)>& taken = {});
+  size_t Count() const { return set_.size(); }
   // The id of the breakpoint at a code address, if one is set there.
   std::optional<int64_t> IdAt(uint16_t address) const;
   // After a run: the ids of breakpoints the driver disabled when it armed them (the emulator refused them:

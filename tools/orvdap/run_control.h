@@ -14,7 +14,7 @@
 
 namespace orven::orvdap {
 
-enum class RunKind { kContinue, kStepInstruction };
+enum class RunKind { kContinue, kStepInstruction, kLine };
 
 // How a run ended, as the stop handler gets it.
 struct RunEnd {

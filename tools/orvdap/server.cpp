@@ -1,7 +1,13 @@
 #include "tools/orvdap/server.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <map>
+
+#include "debugger/disassembler.h"
+#include "debugger/sfr_names.h"
+#include "debugger/value_formatter.h"
 
 #include "tools/orvdap/exec_command.h"
 #include "tools/orvdap/memory_requests.h"
@@ -35,6 +41,22 @@ std::optional<int64_t> IntegerArgument(const json& args, const char* name, int64
   if (it == args.end() || it->is_null()) return absent;
   if (!it->is_number_integer()) return std::nullopt;
   return it->get<int64_t>();
+}
+
+// Whether a C expression assigns (=, +=, ...), as opposed to comparing (==, !=, <=, >=).
+bool Assigns(const std::string& expression) {
+  for (size_t i = 0; i < expression.size(); ++i) {
+    if (expression[i] != '=') continue;
+    if (i + 1 < expression.size() && expression[i + 1] == '=') {
+      ++i;
+      continue;
+    }
+    const char before = i > 0 ? expression[i - 1] : ' ';
+    if (before != '!' && before != '<' && before != '>') return true;
+    // "<<=" and ">>=" assign.
+    if (i > 1 && expression[i - 2] == before && (before == '<' || before == '>')) return true;
+  }
+  return false;
 }
 
 std::string CodeAddressName(uint16_t pc) {
@@ -71,6 +93,8 @@ Server::~Server() {
   // The worker reports through this server: it goes first.
   if (runControl_ != nullptr && !HaltQuietly()) return;
   runControl_.reset();
+  // The engine's breakpoints leave the host's list while the target is still there.
+  source_.reset();
   session_.reset();
 }
 
@@ -115,11 +139,14 @@ void Server::Dispatch(const json& message) {
       {"variables", &Server::Variables},
       {"setInstructionBreakpoints", &Server::SetInstructionBreakpoints},
       {"setBreakpoints", &Server::SetSourceBreakpoints},
-      {"setFunctionBreakpoints", &Server::SetSourceBreakpoints},
+      {"setFunctionBreakpoints", &Server::SetFunctionBreakpoints},
       {"setExceptionBreakpoints", &Server::SetSourceBreakpoints},
       {"continue", &Server::Continue},
-      {"next", &Server::StepInstruction},
-      {"stepIn", &Server::StepInstruction},
+      {"next", &Server::StepLine},
+      {"stepIn", &Server::StepLine},
+      {"stepOut", &Server::StepLine},
+      {"setVariable", &Server::SetVariable},
+      {"disassemble", &Server::Disassemble},
       {"pause", &Server::Pause},
       {"readMemory", &Server::ReadMemory},
       {"writeMemory", &Server::WriteMemory},
@@ -129,10 +156,6 @@ void Server::Dispatch(const json& message) {
       {"disconnect", &Server::Disconnect},
   };
   const std::string& name = command->get_ref<const std::string&>();
-  if (name == "stepOut") {
-    Refuse(message, texts::kStepOut);
-    return;
-  }
   const auto handler = kHandlers.find(name);
   if (handler == kHandlers.end()) {
     Refuse(message, texts::kUnsupported + name);
@@ -146,8 +169,7 @@ void Server::Dispatch(const json& message) {
 void Server::Initialize(const json& request) {
   const json& args = Arguments(request);
   events_.SetProgressReporting(args.value("supportsProgressReporting", false) == true);
-  // Each request served is announced; what the source-level engine adds (line and function breakpoints,
-  // stepping out, setVariable, disassemble, hovers) is announced once it is there.
+  // Each request served is announced; those that need the .cdb say so when it is missing.
   Respond(request, json{{"supportsConfigurationDoneRequest", true},
                         {"supportsTerminateRequest", true},
                         {"supportsRestartRequest", true},
@@ -156,9 +178,13 @@ void Server::Initialize(const json& request) {
                         {"supportsWriteMemoryRequest", true},
                         {"supportsSteppingGranularity", true},
                         {"supportsValueFormattingOptions", true},
-                        {"supportsFunctionBreakpoints", false},
-                        {"supportsConditionalBreakpoints", false},
-                        {"supportsEvaluateForHovers", false},
+                        {"supportsFunctionBreakpoints", true},
+                        {"supportsConditionalBreakpoints", true},
+                        {"supportsHitConditionalBreakpoints", true},
+                        {"supportsLogPoints", true},
+                        {"supportsSetVariable", true},
+                        {"supportsDisassembleRequest", true},
+                        {"supportsEvaluateForHovers", true},
                         {"exceptionBreakpointFilters", json::array()}});
 }
 
@@ -195,9 +221,27 @@ void Server::Launch(const json& request) {
     return;
   }
   runControl_ = std::make_unique<RunControl>(session_->Target(), [this](const RunEnd& end) { RunEnded(end); });
+  LoadDebugInfo();
   state_ = State::kLaunched;
   Respond(request, json::object());
   SendEvent("initialized", json::object());
+}
+
+void Server::LoadDebugInfo() {
+  if (launch_.cdb.empty()) {
+    Console(std::string(texts::kNoDebugInfo) + "no " + launch_.program.substr(0, launch_.program.find_last_of('.')) +
+            ".cdb");
+    return;
+  }
+  std::string message;
+  std::optional<debuginfo::DebugInfo> info = LoadProgramDebugInfo(launch_.cdb, message);
+  Console(message);
+  if (!info) return;
+  const size_t slash = launch_.cdb.find_last_of('/');
+  sourceDirectory_ = slash == std::string::npos ? std::string(".") : launch_.cdb.substr(0, slash);
+  source_ = std::make_unique<SourceLevel>(std::move(*info), session_->Target(),
+                                          [this](const std::string& text) { events_.Console(text); });
+  source_->Engine().Sources().AddDirectory(sourceDirectory_);
 }
 
 void Server::ConfigurationDone(const json& request) {
@@ -221,6 +265,9 @@ void Server::Restart(const json& request) {
     return;
   }
   references_.Clear();
+  containers_.clear();
+  framesRead_ = false;
+  if (source_ != nullptr) source_->Engine().ProgramChanged();
   if (const host::Result r = session_->Target().Reset(); !r.ok) {
     Refuse(request, "orvdap: " + r.reason);
     return;
@@ -238,6 +285,7 @@ void Server::Terminate(const json& request) {
     Refuse(request, texts::kDidNotStop);
     return;
   }
+  source_.reset();
   if (session_ != nullptr) session_->End();
   Respond(request, json::object());
   EndSession(0);
@@ -245,7 +293,10 @@ void Server::Terminate(const json& request) {
 
 void Server::Disconnect(const json& request) {
   // A go that would not stop is left in the driver: main ends the process without unloading it.
-  if (runControl_ != nullptr && HaltQuietly() && session_ != nullptr) session_->End();
+  if (runControl_ != nullptr && HaltQuietly() && session_ != nullptr) {
+    source_.reset();
+    session_->End();
+  }
   Respond(request, json::object());
   disconnected_ = true;
 }
@@ -277,7 +328,20 @@ bool Server::NeedTarget(const json& request, bool whileRunning) {
 
 void Server::StartRun(RunKind kind, bool announce) {
   references_.Clear();
-  if (!runControl_->Start(kind)) return;
+  containers_.clear();
+  framesRead_ = false;
+  RunControl::Job job;
+  // With line or function breakpoints set a continue goes through the engine: their conditions and logpoints
+  // are decided where the program stops. Without, the go is the debug host's own.
+  const bool engineRun =
+      kind == RunKind::kLine || (kind == RunKind::kContinue && source_ != nullptr && source_->UsedSlots() > 0);
+  if (engineRun) {
+    const LineStep step = kind == RunKind::kContinue ? LineStep::kContinue : pendingStep_;
+    job = [this, step](host::Target&) { return source_->Run(step); };
+  }
+  if (source_ != nullptr) source_->Forget();
+  lastRunByEngine_ = engineRun;
+  if (!runControl_->Start(kind, std::move(job))) return;
   if (announce) SendEvent("continued", json{{"threadId", kThreadId}, {"allThreadsContinued", true}});
 }
 
@@ -302,7 +366,31 @@ void Server::RunEnded(const RunEnd& end) {
     SendEvent("breakpoint", json{{"reason", "changed"},
                                  {"breakpoint", {{"id", gone}, {"verified", false}, {"message", texts::kDisabledByDriver}}}});
   }
-  if (id && end.kind == RunKind::kContinue) {
+  if (source_ != nullptr && end.kind != RunKind::kStepInstruction && lastRunByEngine_) {
+    using Reason = debugger::StopEvent::Reason;
+    // The request loop may already be changing the breakpoints.
+    debugger::StopEvent stop;
+    bool functionBreakpoint = false;
+    {
+      std::lock_guard<std::mutex> lock(breakpointsMutex_);
+      stop = source_->LastStop();
+      functionBreakpoint = source_->IsFunctionBreakpoint(stop.breakpoint);
+    }
+    if (!stop.message.empty() && (stop.reason == Reason::kBreakpoint || stop.reason == Reason::kStepLimit)) {
+      events_.Console(stop.message);
+    }
+    if (stop.reason == Reason::kBreakpoint) {
+      const int64_t number = stop.breakpoint;
+      SendStopped(functionBreakpoint ? "function breakpoint" : "breakpoint", end.pc,
+                  json::array({number}));
+      return;
+    }
+    if (stop.reason != Reason::kInterrupted && !end.pauseRequested) {
+      SendStopped("step", end.pc);
+      return;
+    }
+  }
+  if (id && end.kind != RunKind::kStepInstruction) {
     SendStopped("instruction breakpoint", end.pc, json::array({*id}));
   } else if (end.pauseRequested) {
     SendStopped("pause", end.pc);
@@ -344,8 +432,29 @@ void Server::StepInstruction(const json& request) {
   StartRun(RunKind::kStepInstruction, false);
 }
 
+void Server::StepLine(const json& request) {
+  if (!NeedTarget(request)) return;
+  const json& args = Arguments(request);
+  const std::string command = request["command"].get<std::string>();
+  // Without line information, or asked for, a step is one instruction.
+  // Stepping out is by frame whatever the granularity.
+  if (source_ == nullptr || (StringArgument(args, "granularity") == "instruction" && command != "stepOut")) {
+    if (command == "stepOut") {
+      Refuse(request, texts::kStepOut);
+      return;
+    }
+    StepInstruction(request);
+    return;
+  }
+  pendingStep_ = command == "next" ? LineStep::kNext : command == "stepIn" ? LineStep::kStepIn : LineStep::kStepOut;
+  Respond(request, json::object());
+  StartRun(RunKind::kLine, false);
+}
+
 void Server::Pause(const json& request) {
   if (!NeedTarget(request, true)) return;
+  // A line step between its instructions stops at the next one.
+  if (source_ != nullptr) source_->RequestStop();
   if (runControl_->Pause() == host::InterruptOutcome::kStillRunning) {
     Refuse(request, texts::kDidNotStop);
     return;
@@ -359,8 +468,53 @@ void Server::Threads(const json& request) {
   Respond(request, json{{"threads", json::array({json{{"id", kThreadId}, {"name", "8051"}}})}});
 }
 
+const debugger::Frame* Server::FrameOf(const json& request, int64_t frameId) {
+  if (!framesRead_) {
+    frames_.clear();
+    std::string error;
+    if (!source_->Frames(frames_, error)) {
+      Refuse(request, "orvdap: " + error);
+      return nullptr;
+    }
+    framesRead_ = true;
+  }
+  if (frameId < 1 || static_cast<size_t>(frameId) > frames_.size()) {
+    Refuse(request, texts::kUnknownFrame);
+    return nullptr;
+  }
+  return &frames_[static_cast<size_t>(frameId - 1)];
+}
+
 void Server::StackTrace(const json& request) {
   if (!NeedTarget(request)) return;
+  if (source_ != nullptr) {
+    if (FrameOf(request, 1) == nullptr) return;
+    const json& args = Arguments(request);
+    const int64_t start = std::max<int64_t>(0, IntegerArgument(args, "startFrame", 0).value_or(0));
+    int64_t levels = IntegerArgument(args, "levels", 0).value_or(0);
+    if (levels <= 0) levels = static_cast<int64_t>(frames_.size());
+    json stackFrames = json::array();
+    for (int64_t i = start; i < start + levels && i < static_cast<int64_t>(frames_.size()); ++i) {
+      const debugger::Frame& f = frames_[static_cast<size_t>(i)];
+      json frame{{"id", i + 1}, {"line", 0}, {"column", 0}};
+      frame["name"] = !f.hasPc ? std::string("??")
+                      : f.position.function != nullptr ? f.position.function->name
+                                                       : CodeAddressName(f.pc);
+      if (f.hasPc) frame["instructionPointerReference"] = MemoryReference{'C', f.pc}.Text();
+      if (f.hasPc && f.position.line != nullptr) {
+        const std::string& file = f.position.file;
+        const std::string path = !file.empty() && file[0] == '/' ? file : sourceDirectory_ + "/" + file;
+        frame["source"] = json{{"name", file.substr(file.find_last_of('/') + 1)}, {"path", path}};
+        frame["line"] = f.position.line->line;
+        frame["column"] = 1;
+      }
+      // A caller found by a plausible but unproven return address, or not at all.
+      if (!f.verified || !f.hasPc) frame["presentationHint"] = "subtle";
+      stackFrames.push_back(std::move(frame));
+    }
+    Respond(request, json{{"stackFrames", std::move(stackFrames)}, {"totalFrames", frames_.size()}});
+    return;
+  }
   const uint16_t pc = session_->Target().Pc();
   json frame{{"id", kFrameId},
              {"name", CodeAddressName(pc)},
@@ -372,11 +526,25 @@ void Server::StackTrace(const json& request) {
 
 void Server::Scopes(const json& request) {
   if (!NeedTarget(request)) return;
-  if (IntegerArgument(Arguments(request), "frameId", -1) != kFrameId) {
+  if (source_ == nullptr && IntegerArgument(Arguments(request), "frameId", -1) != kFrameId) {
     Refuse(request, texts::kUnknownFrame);
     return;
   }
   host::Target& target = session_->Target();
+  json scopes = json::array();
+  const debugger::Frame* frame = nullptr;
+  if (source_ != nullptr) {
+    frame = FrameOf(request, IntegerArgument(Arguments(request), "frameId", -1).value_or(-1));
+    if (frame == nullptr) return;
+    const debugger::Frame f = *frame;
+    scopes.push_back(json{{"name", "Locals"},
+                          {"presentationHint", "locals"},
+                          {"variablesReference", AddValueScope(f, [this, f](bool hex) { return source_->Locals(f, hex); })},
+                          {"expensive", false}});
+    scopes.push_back(json{{"name", "Globals"},
+                          {"variablesReference", AddValueScope(f, [this](bool hex) { return source_->Globals(hex); })},
+                          {"expensive", true}});
+  }
   const int64_t registers = references_.Add([&target](bool hex, json& variables, std::string& reason) {
     host::Registers r;
     if (const host::Result read = target.ReadRegisters(r); !read.ok) {
@@ -386,11 +554,67 @@ void Server::Scopes(const json& request) {
     variables = RegisterVariables(r, hex);
     return true;
   });
-  Respond(request, json{{"scopes", json::array({json{{"name", "Registers"},
-                                                     {"presentationHint", "registers"},
-                                                     {"variablesReference", registers},
-                                                     {"namedVariables", 14},
-                                                     {"expensive", false}}})}});
+  scopes.push_back(json{{"name", "Registers"},
+                        {"presentationHint", "registers"},
+                        {"variablesReference", registers},
+                        {"namedVariables", 14},
+                        {"expensive", false}});
+  if (source_ != nullptr) {
+    // The 8052's named SFRs, from one read of the direct space above the RAM.
+    const int64_t sfrs = references_.Add([this](bool hex, json& variables, std::string& reason) {
+      uint8_t bytes[0x80];
+      if (const debugger::PortResult r = source_->Memory().Read(debugger::Space::kData, 0x80, bytes); !r.ok) {
+        reason = r.reason;
+        return false;
+      }
+      variables = json::array();
+      for (unsigned a = 0x80; a <= 0xFF; ++a) {
+        const std::string_view name = debugger::SfrName(static_cast<uint8_t>(a));
+        if (name.empty()) continue;
+        char value[8];
+        std::snprintf(value, sizeof value, hex ? "0x%02X" : "%u", bytes[a - 0x80]);
+        variables.push_back(json{{"name", std::string(name)}, {"value", value}, {"variablesReference", 0},
+                                 {"memoryReference", MemoryReference{'D', static_cast<uint16_t>(a)}.Text()}});
+      }
+      return true;
+    });
+    scopes.push_back(json{{"name", "Special function registers"}, {"variablesReference", sfrs}, {"expensive", true}});
+  }
+  Respond(request, json{{"scopes", std::move(scopes)}});
+}
+
+int64_t Server::AddValueScope(const debugger::Frame& frame, std::function<std::vector<debugger::VariableNode>(bool)> nodes) {
+  // The reference is known only once added: the lister finds its own through a shared slot.
+  auto self = std::make_shared<int64_t>(0);
+  *self = references_.Add([this, frame, nodes = std::move(nodes), self](bool hex, json& variables, std::string&) {
+    variables = VariableObjects(frame, nodes(hex), *self);
+    return true;
+  });
+  containers_[*self].frame = frame;
+  return *self;
+}
+
+json Server::VariableObjects(const debugger::Frame& frame, std::vector<debugger::VariableNode> nodes, int64_t container) {
+  json variables = json::array();
+  Container& listed = containers_[container];
+  listed.frame = frame;
+  for (debugger::VariableNode& node : nodes) {
+    json v{{"name", node.name}, {"value", node.value}, {"type", node.type}, {"evaluateName", node.expression},
+           {"variablesReference", 0}};
+    listed.expressions[node.name] = node.expression;
+    if (node.childCount > 0) {
+      auto self = std::make_shared<int64_t>(0);
+      *self = references_.Add([this, frame, node, self](bool hex, json& children, std::string&) {
+        children = VariableObjects(frame, source_->Children(frame, node, hex), *self);
+        return true;
+      });
+      containers_[*self].frame = frame;
+      v["variablesReference"] = *self;
+      v[!node.type.empty() && node.type.back() == ']' ? "indexedVariables" : "namedVariables"] = node.childCount;
+    }
+    variables.push_back(std::move(v));
+  }
+  return variables;
 }
 
 void Server::Variables(const json& request) {
@@ -422,12 +646,38 @@ void Server::SetInstructionBreakpoints(const json& request) {
   json answer;
   {
     std::lock_guard<std::mutex> lock(breakpointsMutex_);
-    answer = instructionBreakpoints_.Replace(session_->Target(), requested != args.end() ? *requested : json::array());
+    const size_t used = source_ != nullptr ? source_->UsedSlots() : 0;
+    const size_t limit = used < InstructionBreakpoints::kLimit ? InstructionBreakpoints::kLimit - used : 0;
+    SourceLevel::Taken taken;
+    if (source_ != nullptr) taken = [this](uint16_t a) { return source_->HasBreakpointAt(a); };
+    answer = instructionBreakpoints_.Replace(session_->Target(), requested != args.end() ? *requested : json::array(),
+                                             limit, taken);
   }
   Respond(request, json{{"breakpoints", std::move(answer)}});
 }
 
 void Server::SetSourceBreakpoints(const json& request) {
+  if (source_ != nullptr && request["command"] == "setBreakpoints") {
+    if (!NeedTarget(request)) return;
+    const json& args = Arguments(request);
+    const json source = args.value("source", json::object());
+    const std::string path = source.is_object() ? source.value("path", source.value("name", std::string())) : "";
+    json answer;
+    {
+      std::lock_guard<std::mutex> lock(breakpointsMutex_);
+      // The file's own breakpoints give their comparators back before the new ones take theirs.
+      (void)source_->SetLineBreakpoints(path, json::array(), 0);
+      const size_t used = source_->UsedSlots() + instructionBreakpoints_.Count();
+      answer = source_->SetLineBreakpoints(path, args.value("breakpoints", json::array()),
+                                           used < InstructionBreakpoints::kLimit ? InstructionBreakpoints::kLimit - used : 0,
+                                           [this](uint16_t a) { return instructionBreakpoints_.IdAt(a).has_value(); });
+    }
+    for (json& bp : answer) {
+      if (bp.contains("source")) bp["source"] = source;
+    }
+    Respond(request, json{{"breakpoints", std::move(answer)}});
+    return;
+  }
   // Line and function breakpoints come with the source-level engine: until then each comes back unverified,
   // so the editor shows it hollow rather than failing the request. There are no exception filters.
   const json& args = Arguments(request);
@@ -437,6 +687,27 @@ void Server::SetSourceBreakpoints(const json& request) {
     for (size_t i = 0; i < requested->size(); ++i) {
       answer.push_back(json{{"verified", false}, {"message", texts::kNoLineBreakpoints}});
     }
+  }
+  Respond(request, json{{"breakpoints", std::move(answer)}});
+}
+
+void Server::SetFunctionBreakpoints(const json& request) {
+  if (source_ == nullptr) {
+    SetSourceBreakpoints(request);
+    return;
+  }
+  if (!NeedTarget(request)) return;
+  json answer;
+  {
+    std::lock_guard<std::mutex> lock(breakpointsMutex_);
+    (void)source_->SetFunctionBreakpoints(json::array(), 0);
+    const size_t used = source_->UsedSlots() + instructionBreakpoints_.Count();
+    answer = source_->SetFunctionBreakpoints(Arguments(request).value("breakpoints", json::array()),
+                                             used < InstructionBreakpoints::kLimit ? InstructionBreakpoints::kLimit - used : 0,
+                                             [this](uint16_t a) { return instructionBreakpoints_.IdAt(a).has_value(); });
+  }
+  for (json& bp : answer) {
+    if (bp.contains("source")) bp["source"]["path"] = sourceDirectory_ + "/" + bp["source"]["name"].get<std::string>();
   }
   Respond(request, json{{"breakpoints", std::move(answer)}});
 }
@@ -494,7 +765,126 @@ void Server::Evaluate(const json& request) {
       return;
     }
   }
-  Refuse(request, texts::kNoExpressions);
+  if (source_ == nullptr) {
+    Refuse(request, texts::kNoExpressions);
+    return;
+  }
+  const debugger::Frame* frame = FrameOf(request, IntegerArgument(args, "frameId", 1).value_or(1));
+  if (frame == nullptr) return;
+  const auto format = args.find("format");
+  const bool hex = format != args.end() && format->is_object() && format->value("hex", false) == true;
+  debugger::VariableNode node;
+  std::string error;
+  if (!source_->Evaluate(*frame, expression, hex, node, error)) {
+    Refuse(request, error);
+    return;
+  }
+  json body{{"result", node.value}, {"type", node.type}, {"variablesReference", 0}};
+  if (node.childCount > 0) {
+    json listed = VariableObjects(*frame, {node}, 0);
+    body["variablesReference"] = listed[0]["variablesReference"];
+  }
+  // An assignment changed the target: views show it again.
+  if (Assigns(expression)) SendEvent("invalidated", json{{"areas", json::array({"variables"})}});
+  Respond(request, std::move(body));
+}
+
+void Server::SetVariable(const json& request) {
+  if (!NeedTarget(request)) return;
+  const json& args = Arguments(request);
+  const auto container = containers_.find(IntegerArgument(args, "variablesReference", 0).value_or(0));
+  const std::string name = StringArgument(args, "name");
+  if (source_ == nullptr || container == containers_.end() || !container->second.expressions.contains(name)) {
+    Refuse(request, texts::kCannotSet);
+    return;
+  }
+  const auto format = args.find("format");
+  const bool hex = format != args.end() && format->is_object() && format->value("hex", false) == true;
+  debugger::VariableNode node;
+  std::string error;
+  const std::string expression = container->second.expressions[name];
+  if (!source_->Evaluate(container->second.frame, expression + " = " + StringArgument(args, "value"), hex, node,
+                         error)) {
+    Refuse(request, error);
+    return;
+  }
+  Respond(request, json{{"value", node.value}, {"type", node.type}, {"variablesReference", 0}});
+}
+
+// ----- disassembly
+
+void Server::Disassemble(const json& request) {
+  if (!NeedTarget(request)) return;
+  const json& args = Arguments(request);
+  const std::optional<uint16_t> at =
+      InstructionAddress(StringArgument(args, "memoryReference"), IntegerArgument(args, "offset", 0).value_or(0));
+  const int64_t count = IntegerArgument(args, "instructionCount", 0).value_or(0);
+  if (!at || count <= 0 || count > 4096) {
+    Refuse(request, texts::kBadDisassemble);
+    return;
+  }
+  const int64_t skip = IntegerArgument(args, "instructionOffset", 0).value_or(0);
+  // Instructions are 1 to 3 bytes: going back, decoding starts far enough before and the stream is cut where it
+  // reaches the reference.
+  const int64_t back = skip < 0 ? std::min<int64_t>(-skip * 3, at.value()) : 0;
+  const uint32_t begin = static_cast<uint32_t>(at.value() - back);
+  const uint32_t length = static_cast<uint32_t>(std::min<int64_t>(0x10000 - begin, (count + std::max<int64_t>(skip, 0)) * 3 + back + 3));
+  std::vector<uint8_t> code(length);
+  host::Target& target = session_->Target();
+  for (uint32_t done = 0; done < length;) {
+    const uint32_t piece = std::min<uint32_t>(length - done, 1024);
+    if (const host::Result r = target.ReadMemory(MemoryReference{'C', begin + done}.Tagged(), code.data() + done, piece);
+        !r.ok) {
+      Refuse(request, "orvdap: " + r.reason);
+      return;
+    }
+    done += piece;
+  }
+  const debuginfo::DebugInfo* info = source_ != nullptr ? &source_->Info() : nullptr;
+  const debugger::Disassembler disassembler([info](uint16_t address) -> std::optional<std::string> {
+    if (info == nullptr) return std::nullopt;
+    const debuginfo::Function* f = info->FunctionAt(address);
+    if (f != nullptr && f->begin == address) return f->name;
+    return std::nullopt;
+  });
+  std::vector<json> decoded;
+  size_t atIndex = 0;
+  for (uint32_t pc = begin; pc < begin + length;) {
+    if (pc == at.value()) atIndex = decoded.size();
+    const std::span<const uint8_t> bytes(code.data() + (pc - begin), begin + length - pc);
+    const debugger::Instruction ins = disassembler.Decode(static_cast<uint16_t>(pc), bytes);
+    std::string hexBytes;
+    for (uint32_t i = 0; i < ins.length && pc - begin + i < length; ++i) {
+      char b[4];
+      std::snprintf(b, sizeof b, i == 0 ? "%02X" : " %02X", code[pc - begin + i]);
+      hexBytes += b;
+    }
+    json item{{"address", MemoryReference{'C', static_cast<uint16_t>(pc)}.Text()},
+              {"instructionBytes", hexBytes},
+              {"instruction", ins.text}};
+    if (info != nullptr) {
+      if (const std::string symbol = debugger::CodeSymbol(*info, pc); !symbol.empty()) item["symbol"] = symbol;
+      const debugger::CodePosition position = debugger::PositionAt(info, static_cast<uint16_t>(pc));
+      if (position.line != nullptr) {
+        const std::string& file = position.file;
+        item["location"] = json{{"name", file.substr(file.find_last_of('/') + 1)},
+                                {"path", !file.empty() && file[0] == '/' ? file : sourceDirectory_ + "/" + file}};
+        item["line"] = position.line->line;
+      }
+    }
+    decoded.push_back(std::move(item));
+    pc += ins.length;
+  }
+  json instructions = json::array();
+  for (int64_t i = static_cast<int64_t>(atIndex) + skip; static_cast<int64_t>(instructions.size()) < count; ++i) {
+    if (i < 0 || i >= static_cast<int64_t>(decoded.size())) {
+      // Before the start or past the end of code memory: the protocol wants the count filled.
+      instructions.push_back(json{{"address", "C:0x0000"}, {"instruction", "??"}, {"presentationHint", "invalid"}});
+      continue;
+    }
+    instructions.push_back(decoded[static_cast<size_t>(i)]);
+  }
+  Respond(request, json{{"instructions", std::move(instructions)}});
 }
 
 // ----- messages

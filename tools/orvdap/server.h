@@ -3,16 +3,19 @@
 // target's runs go to a worker (RunControl), which reports their ends as events while this loop keeps
 // reading, so a pause reaches the driver while the go waits.
 //
-// Where the source-level engine plugs in: stackTrace (frames from the call stack), scopes (Locals and
-// Globals beside Registers, their children through VariableReferences), setBreakpoints and
-// setFunctionBreakpoints, next/stepIn/stepOut by line (runs through RunControl), evaluate of C expressions,
-// and disassemble. Until then frames are code addresses and steps are instructions.
+// With the program's .cdb the source-level engine (SourceLevel) serves stackTrace, the Locals and Globals
+// scopes, line and function breakpoints, next/stepIn/stepOut by line (as jobs on the run worker), evaluate and
+// setVariable of C expressions, and disassemble with source lines. Without it frames are code addresses and
+// steps are instructions.
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -24,6 +27,7 @@
 #include "tools/orvdap/message_reader.h"
 #include "tools/orvdap/message_writer.h"
 #include "tools/orvdap/run_control.h"
+#include "tools/orvdap/source_level.h"
 #include "tools/orvdap/variable_references.h"
 
 namespace orven::orvdap {
@@ -56,8 +60,12 @@ class Server {
   void Variables(const nlohmann::json& request);
   void SetInstructionBreakpoints(const nlohmann::json& request);
   void SetSourceBreakpoints(const nlohmann::json& request);
+  void SetFunctionBreakpoints(const nlohmann::json& request);
   void Continue(const nlohmann::json& request);
   void StepInstruction(const nlohmann::json& request);
+  void StepLine(const nlohmann::json& request);
+  void SetVariable(const nlohmann::json& request);
+  void Disassemble(const nlohmann::json& request);
   void Pause(const nlohmann::json& request);
   void ReadMemory(const nlohmann::json& request);
   void WriteMemory(const nlohmann::json& request);
@@ -79,6 +87,16 @@ class Server {
   void EndSession(int exitCode);
   void SendStopped(const char* reason, uint16_t pc, const nlohmann::json& hitIds = nullptr);
 
+  // The frames of this stop (read once per stop); null with the refusal sent when there are none.
+  const debugger::Frame* FrameOf(const nlohmann::json& request, int64_t frameId);
+  // The nodes as the protocol's Variable objects; an expandable one gets a reference for its children.
+  nlohmann::json VariableObjects(const debugger::Frame& frame, std::vector<debugger::VariableNode> nodes,
+                                 int64_t container);
+  // A scope's lister: its nodes read anew each time it is asked.
+  int64_t AddValueScope(const debugger::Frame& frame,
+                        std::function<std::vector<debugger::VariableNode>(bool hex)> nodes);
+  void LoadDebugInfo();
+
   bool Respond(const nlohmann::json& request, nlohmann::json body);
   bool Refuse(const nlohmann::json& request, const std::string& text);
   bool SendEvent(const char* name, nlohmann::json body);
@@ -96,6 +114,18 @@ class Server {
   std::mutex breakpointsMutex_;
   InstructionBreakpoints instructionBreakpoints_;
   VariableReferences references_;
+  std::unique_ptr<SourceLevel> source_;
+  LineStep pendingStep_ = LineStep::kNext;  // the line step StartRun hands the worker
+  std::atomic<bool> lastRunByEngine_{false};  // the run in progress is the engine's (its stop says why)
+  std::string sourceDirectory_;  // where relative source names are found (the .cdb's directory)
+  std::vector<debugger::Frame> frames_;
+  bool framesRead_ = false;
+  // For setVariable: the frame of each reference handed out and the expression of each name it listed.
+  struct Container {
+    debugger::Frame frame;
+    std::map<std::string, std::string> expressions;
+  };
+  std::map<int64_t, Container> containers_;
   std::atomic<State> state_{State::kIdle};  // the worker ends the session when a run fails
   std::atomic<bool> quietHalt_{false};  // a run being halted is not reported as a stop
   std::atomic<bool> ended_{false};      // terminated has been sent

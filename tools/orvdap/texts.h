@@ -64,6 +64,22 @@ inline constexpr char kNoLineBreakpoints[] =
     "orvdap: breakpoints at lines and functions need the program's source-level debug information; set an "
     "instruction breakpoint in the Disassembly view instead";
 
+inline constexpr char kAddressTaken[] =
+    "orvdap: a line or function breakpoint and an instruction breakpoint cannot share an address; remove the other "
+    "one to use this one";
+inline constexpr char kBadHitCondition[] =
+    "orvdap: the hit condition is a count N (or >= N, > N): the breakpoint stops on every hit";
+inline constexpr char kBadBreakpointLine[] = "orvdap: a source breakpoint needs a line number";
+
+inline constexpr char kCannotSet[] = "orvdap: this value cannot be set here (evaluate NAME = VALUE instead)";
+inline constexpr char kBadDisassemble[] =
+    "orvdap: disassemble needs a code address (C:0x0100) and an instruction count from 1 to 4096";
+
+// Debug information.
+inline constexpr char kDebugInfoFrom[] = "orvdap: debug information from ";
+inline constexpr char kNoDebugInfo[] =
+    "orvdap: no source-level debug information (build with --debug for a .cdb beside the program): ";
+
 inline constexpr char kDisabledByDriver[] =
     "orvdap: the emulator could not arm this breakpoint and the driver disabled it (the debug console says why)";
 
