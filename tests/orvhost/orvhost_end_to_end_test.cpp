@@ -591,5 +591,30 @@ TEST_P(OrvhostSession, CCommandsBreakStepPrintAndWalkTheStackOfTheDebuggee) {
   std::filesystem::remove_all(folder, ignored);
 }
 
+TEST(Orvhost, CCommandsRefuseWhatTheyCannotDoWithTheReasonAndStatus) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const struct {
+    const char* command;
+    int status;
+    const char* expected;
+  } cases[] = {
+      {"p/z x", 1, "orvhost: p/z: Undefined output format \"z\".\n"},
+      {"print x", 1, "orvhost: print: No symbol table is loaded."},
+      {"set var x = 1", 1, "orvhost: set var: No symbol table is loaded."},
+      {"delete 9", 1, "orvhost: delete: No breakpoint number 9.\n"},
+      {"condition", 2, "orvhost: condition: bad arguments"},
+      {"ignore 1", 2, "orvhost: ignore: bad arguments"},
+      {"frame abc", 2, "orvhost: frame: bad arguments"},
+      {"next 0", 2, "orvhost: next: bad arguments"},
+      {"print", 2, "orvhost: print: bad arguments"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun r = Orvhost("", "--simulate --options -E0", {c.command, "regs"});
+    EXPECT_EQ(r.status, c.status) << c.command << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << c.command << "\n" << r.out;
+    EXPECT_EQ(r.out.find("PC="), std::string::npos) << c.command << ": the script went on\n" << r.out;
+  }
+}
+
 }  // namespace
 }  // namespace orven
