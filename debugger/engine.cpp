@@ -79,6 +79,11 @@ std::string Engine::Where(uint16_t pc, const CodePosition& at) {
   return out + "\n" + SourceLine(at);
 }
 
+std::string Engine::Stopped(uint16_t pc) {
+  framesValid_ = false;
+  return Where(pc, PositionAt(info_, pc));
+}
+
 std::string Engine::Report(const StopEvent& stop) {
   last_ = stop;
   framesValid_ = false;

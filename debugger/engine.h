@@ -67,6 +67,10 @@ class Engine {
 
   const StopEvent& LastStop() const { return last_; }
 
+  // What a stop the engine did not run itself prints (a go or instruction step of the host): the stop line
+  // and the source line. The frames of the stop before are forgotten.
+  std::string Stopped(uint16_t pc);
+
   // After a load into code memory or a reset: forgets the code read and the frames of the last stop.
   void ProgramChanged() {
     control_.Code().Invalidate();

@@ -17,6 +17,7 @@
 #include "host/target.h"
 #include "link/clock.h"
 #include "sim/emulator_backend.h"
+#include "tests/support/in_process_driver.h"
 #include "tests/support/sdcc_program.h"
 
 namespace orven::debugger {
@@ -37,24 +38,6 @@ class QuietEvents final : public host::HostEvents {
   bool ConfirmSetup(const OrvendSetupDialog&) override { return false; }
   std::string output;
 };
-
-host::DriverEntryPoints InProcessDriver() {
-  host::DriverEntryPoints api;
-  api.Init = &AG_Init;
-  api.MemAcc = &AG_MemAcc;
-  api.RegAcc = &AG_RegAcc;
-  api.AllReg = &AG_AllReg;
-  api.MemAtt = &AG_MemAtt;
-  api.BpInfo = &AG_BpInfo;
-  api.BreakFunc = &AG_BreakFunc;
-  api.GoStep = &AG_GoStep;
-  api.Serial = &AG_Serial;
-  api.HistFunc = &AG_HistFunc;
-  api.Uv3Cap = &DllUv3Cap;
-  api.Enum = &EnumUv351;
-  api.SetUi = &OrvendSetUi;
-  return api;
-}
 
 class HostTargetTest : public ::testing::Test {
  protected:
@@ -100,7 +83,7 @@ class HostTargetTest : public ::testing::Test {
   VirtualClock clock_;
   std::unique_ptr<sim::SimulatedEmulatorBackend> backend_ = sim::MakeSimulatedEmulatorBackend(clock_);
   QuietEvents events_;
-  host::DebugHost host_{InProcessDriver(), events_};
+  host::DebugHost host_{testing::InProcessDriver(), events_};
   host::Target target_{host_};
   std::unique_ptr<HostTarget> port_ = std::make_unique<HostTarget>(target_);
 };

@@ -486,5 +486,135 @@ TEST(Orvhost, RegsAfterALostRegisterReadPrintsAnErrorInsteadOfValues) {
   EXPECT_EQ(r.out.find("PC="), std::string::npos) << r.out;
 }
 
+// A program built with --debug copied with its linker files and source into a folder of its own; the HEX file
+// is named NAME.hex, as a user's build names it.
+std::string ProgramFolder(const std::string& built, const std::string& source, const std::string& name) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(::testing::TempDir()) / ("orvhost-c-" + name + "-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  for (const char* ext : {".cdb", ".map", ".rst"}) {
+    fs::copy_file(built + ext, folder / (name + ext), fs::copy_options::overwrite_existing);
+  }
+  fs::copy_file(built + ".ihx", folder / (name + ".hex"), fs::copy_options::overwrite_existing);
+  fs::copy_file(source, folder / (name + ".c"), fs::copy_options::overwrite_existing);
+  return folder.string();
+}
+
+TEST_P(OrvhostSession, TheFibonacciBufferPrintsAtTheLineAfterTheLoop) {
+  if (std::string(ORVEN_ORVHOST_PROG).empty()) GTEST_SKIP() << "no SDCC";
+  const std::string folder = ProgramFolder(ORVEN_ORVHOST_PROG, ORVEN_ORVHOST_PROGRAMS_DIR "/prog.c", "prog");
+  const ProgramRun r = Shell("cd " + Quote(folder) + " && " + Env() + " " + testing::BinDir() + "/orvhost " +
+                             Sim() + "--options -E0 -e 'load prog.hex' -e 'break prog.c:8' -e continue " +
+                             "-e 'print buf' 2>&1");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("stopped C:"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" in main () at prog.c:8\n8\t  done = 1;\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\nbuf = {0, 1, 1, 2, 3, 5, 8, 13, 21, 34, 55, 89, 144, 233, 121, 98}\n"), std::string::npos)
+      << r.out;
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+}
+
+// The debuggee's source line that holds `text`, 1-based.
+std::string DebuggeeLine(const std::string& text) {
+  std::ifstream source(ORVEN_DEBUGGEE_SOURCE);
+  int number = 0;
+  for (std::string line; std::getline(source, line);) {
+    ++number;
+    if (line.find(text) != std::string::npos) return std::to_string(number);
+  }
+  ADD_FAILURE() << "not in the debuggee: " << text;
+  return "0";
+}
+
+TEST_P(OrvhostSession, CCommandsBreakStepPrintAndWalkTheStackOfTheDebuggee) {
+  if (std::string(ORVEN_DEBUGGEE).empty()) GTEST_SKIP() << "no SDCC";
+  const std::string folder = ProgramFolder(ORVEN_DEBUGGEE, ORVEN_DEBUGGEE_SOURCE, "debuggee");
+  const std::string call = DebuggeeLine("total = level1(7);"), after = DebuggeeLine("ratio = 1.5f;");
+  const std::string deepest = DebuggeeLine("return y + 1;"), inLevel2 = DebuggeeLine("int r = level3(x + 1);");
+  const std::string loop = DebuggeeLine("PORT1 = ticks;");
+  // Each command with what it prints; the values are those main computes before its loop.
+  const struct {
+    std::string command;
+    std::string expected;
+  } steps[] = {
+      {"break debuggee.c:" + call, "Breakpoint 1 at 0x"},
+      {"tbreak debuggee.c:" + loop, "Temporary breakpoint 2 at 0x"},
+      {"continue", " in main () at debuggee.c:" + call + "\n" + call + "\t  total = level1(7);\n"},
+      {"next", " in main () at debuggee.c:" + after + "\n"},  // over three calls, in one go
+      {"print total", "total = 56\n"},
+      {"c", "Temporary breakpoint 2\n"},
+      {"print dcount", "dcount = 4 '\\004'\n"},
+      {"print ibuf", "ibuf = {0, 4, 0, 0, 0, 0, 0, 0}\n"},
+      {"print buf", "buf = {0, 1, 1, 2, 3, 5, 8, 13, 21, 34, 55, 89, 144, 233, 121, 98}\n"},
+      {"print pbyte", "pbyte = 7 '\\a'\n"},
+      {"print table", "table = {1, 2, 4, 8}\n"},
+      {"print done", "done = 1\n"},
+      {"print LED", "LED = 0\n"},
+      {"print packet", "packet = {len = 3, kind = 2, stamp = 100000}\n"},
+      {"p/x word", "word = {w = 0x1234, b = {0x34, 0x12}}\n"},
+      {"print flags", "flags = {ready = 1, mode = 5, count = 9}\n"},
+      {"print delta", "delta = -3 '\\375'\n"},
+      {"print sval", "sval = -300\n"},
+      {"print ratio", "ratio = 1.5\n"},
+      {"print *xptr", "*xptr = 2 '\\002'\n"},
+      {"print xptr", "xptr = (unsigned char __xdata *) 0x"},
+      {"set var dcount = dcount + 5", ""},
+      {"print dcount", "dcount = 9 '\\t'\n"},
+      {"info breakpoints", "1       breakpoint     keep y   0x"},
+  };
+  // The results are looked for in order, each after the one before.
+  std::vector<std::string> commands = {"load " + folder + "/debuggee.hex"};
+  for (const auto& s : steps) commands.push_back(s.command);
+  const ProgramRun r = Orvhost(Env(), Sim() + "--options -E0", commands);
+  ASSERT_EQ(r.status, 0) << r.out;
+  size_t at = 0;
+  for (const auto& s : steps) {
+    const size_t found = r.out.find(s.expected, at);
+    EXPECT_NE(found, std::string::npos) << s.command << " should print " << s.expected << "\n" << r.out;
+    if (found != std::string::npos) at = found + s.expected.size();
+  }
+
+  // The deepest point: the stack of three calls, then finish returns into level2.
+  // Over the socket the device still runs the first session's program: a reset starts it over.
+  const ProgramRun deep = Orvhost(Env(), Sim() + "--options -E0",
+                                  {"load " + folder + "/debuggee.hex", "reset", "break level3", "continue", "next", "bt",
+                                   "up", "finish", "info breakpoints"});
+  ASSERT_EQ(deep.status, 0) << deep.out;
+  for (const std::string& expected : std::vector<std::string>
+       {std::string("#0  level3 (x="), ") at debuggee.c:" + deepest + "\n#1  0x", " in level2 (x=",
+        ") at debuggee.c:" + inLevel2 + "\n#2  0x", " in level1 (x=", " in main () at debuggee.c:" + call + "\n",
+        "Run till exit from #1  0x", " in level1 () at debuggee.c:"}) {
+    EXPECT_NE(deep.out.find(expected), std::string::npos) << expected << "\n" << deep.out;
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+}
+
+TEST(Orvhost, CCommandsRefuseWhatTheyCannotDoWithTheReasonAndStatus) {
+  if (!Program::Get().ok) GTEST_SKIP() << Program::Get().why;
+  const struct {
+    const char* command;
+    int status;
+    const char* expected;
+  } cases[] = {
+      {"p/z x", 1, "orvhost: p/z: Undefined output format \"z\".\n"},
+      {"print x", 1, "orvhost: print: No symbol table is loaded."},
+      {"set var x = 1", 1, "orvhost: set var: No symbol table is loaded."},
+      {"delete 9", 1, "orvhost: delete: No breakpoint number 9.\n"},
+      {"condition", 2, "orvhost: condition: bad arguments"},
+      {"ignore 1", 2, "orvhost: ignore: bad arguments"},
+      {"frame abc", 2, "orvhost: frame: bad arguments"},
+      {"next 0", 2, "orvhost: next: bad arguments"},
+      {"print", 2, "orvhost: print: bad arguments"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun r = Orvhost("", "--simulate --options -E0", {c.command, "regs"});
+    EXPECT_EQ(r.status, c.status) << c.command << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.expected), std::string::npos) << c.command << "\n" << r.out;
+    EXPECT_EQ(r.out.find("PC="), std::string::npos) << c.command << ": the script went on\n" << r.out;
+  }
+}
+
 }  // namespace
 }  // namespace orven

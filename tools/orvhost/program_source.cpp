@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <utility>
 
 #include "debuginfo/cdb_file.h"
@@ -15,6 +16,9 @@ namespace {
 
 // Records skipped that load shows one by one; the rest are counted.
 constexpr size_t kShownDiagnostics = 10;
+// Bounds of a linker map.
+constexpr size_t kMaxMapLines = 1'000'000;
+constexpr size_t kMaxMapLineLength = 4096;
 
 // A source file's lines, or nullopt when it cannot be read or is too large.
 std::optional<std::vector<std::string>> ReadSource(const std::filesystem::path& path) {
@@ -38,6 +42,28 @@ size_t LinesWithCode(const debuginfo::DebugInfo& info) {
   return lines.size();
 }
 
+// The linker map's line for the frame pointer: "[D:]  0000000A  _bp  ...". Lines are read bounded; a map that
+// names it twice or outside D:'s 256 bytes gives none.
+std::optional<uint8_t> FramePointerInMap(const std::filesystem::path& map) {
+  std::ifstream in(map, std::ios::binary);
+  std::optional<uint8_t> found;
+  size_t lines = 0;
+  for (std::string line; lines < kMaxMapLines && std::getline(in, line); ++lines) {
+    if (line.size() > kMaxMapLineLength) continue;
+    std::istringstream words(line);
+    std::string previous, word;
+    while (words >> word) {
+      if (word == "_bp" && previous.size() == 8 && previous.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos) {
+        const unsigned long address = std::stoul(previous, nullptr, 16);
+        if (address > 0xFF || (found && *found != address)) return std::nullopt;
+        found = static_cast<uint8_t>(address);
+      }
+      previous = word;
+    }
+  }
+  return found;
+}
+
 }  // namespace
 
 std::string ProgramSource::CdbBeside(const std::string& hexPath) {
@@ -52,6 +78,7 @@ bool ProgramSource::Read(const std::string& cdbPath, std::string& report, std::s
   }
   info_ = std::move(load.info);
   folder_ = std::filesystem::path(cdbPath).parent_path().string();
+  framePointer_ = FramePointerInMap(std::filesystem::path(cdbPath).replace_extension(".map"));
   sources_.clear();
   char line[160];
   const auto plural = [](size_t n) { return n == 1 ? "" : "s"; };
@@ -73,6 +100,7 @@ bool ProgramSource::Read(const std::string& cdbPath, std::string& report, std::s
 void ProgramSource::Forget() {
   info_.reset();
   folder_.clear();
+  framePointer_.reset();
   sources_.clear();
 }
 

@@ -31,6 +31,11 @@ class ProgramSource {
 
   // null when no debug information is loaded.
   const debuginfo::DebugInfo* Info() const { return info_ ? &*info_ : nullptr; }
+  // Where the compiler keeps a reentrant function's frame pointer (_bp in D:), from the linker's .map beside
+  // the .cdb; nullopt when the map does not say.
+  std::optional<uint8_t> FramePointer() const { return framePointer_; }
+  // The folder of the .cdb, where the sources are looked for.
+  const std::string& Folder() const { return folder_; }
   // The name of a file as the records give it.
   const std::string& FileName(uint32_t file) const { return info_->Files().at(file); }
   // The text of a source line (1-based), or nullopt when the file cannot be read or is shorter.
@@ -43,6 +48,7 @@ class ProgramSource {
 
   std::optional<debuginfo::DebugInfo> info_;
   std::string folder_;  // of the .cdb
+  std::optional<uint8_t> framePointer_;
   // Each file's lines, read on first use; null when it could not be read.
   std::map<uint32_t, std::unique_ptr<std::vector<std::string>>> sources_;
 };

@@ -36,6 +36,7 @@ Outcome Session::Execute(const std::string& line) {
     return Outcome::kUsage;
   }
   if (w.empty()) return Outcome::kOk;
+  line_ = line;
   const std::string& c = w[0];
   // While a go runs in the background only what leaves the run alone is served. (A register window refresh
   // would have the driver write the PC variable from this thread while the go thread publishes it.)
@@ -51,7 +52,14 @@ Outcome Session::Execute(const std::string& line) {
   if (c == "bp") return Breakpoint(w);
   if (c == "bd" || c == "be" || c == "bc") return BreakpointChange(w);
   if (c == "go") return Go(w);
-  if (c == "step") return Step(w);
+  if (c == "step" || c == "s" || c == "next" || c == "n" || c == "until" || c == "u") return LineStep(w);
+  if (c == "stepi" || c == "si" || c == "nexti" || c == "ni") return InstructionStep(w);
+  if (c == "break" || c == "b" || c == "tbreak") return Break(w);
+  if (c == "delete" || c == "disable" || c == "enable" || c == "condition" || c == "ignore") return BreakpointEdit(w);
+  if (c == "continue" || c == "c") return Continue(w);
+  if (c == "finish") return FinishFrame(w);
+  if (c == "print" || c == "p" || c.rfind("print/", 0) == 0 || c.rfind("p/", 0) == 0) return Print(w);
+  if (c == "backtrace" || c == "bt" || c == "frame" || c == "f" || c == "up" || c == "down") return Stack(w);
   if (c == "stop") return Stop(w);
   if (c == "sleep") return Sleep(w);
   if (c == "regs") return Regs(w);
@@ -92,11 +100,7 @@ Outcome Session::Report(const std::string& command, const host::Result& result) 
 Outcome Session::ReportRun(const std::string& command, const host::RunResult& run) {
   if (!run.result.ok) return Fail(run.backgroundGo ? "go" : command, run.result.reason);
   if (!run.stopped) return Outcome::kOk;
-  if (const auto text = sourceView_.StopText(target_.Pc())) {
-    console_.Print(*text);
-  } else {
-    console_.Printf(texts::kStopped, target_.Pc());
-  }
+  console_.Print(debugger_.Engine().Stopped(target_.Pc()));
   return Outcome::kOk;
 }
 
@@ -113,7 +117,9 @@ Outcome Session::Init(const Words& w) {
 
 Outcome Session::Reset(const Words& w) {
   if (w.size() != 1) return Usage(w[0]);
-  return Report(w[0], target_.Reset());
+  const Outcome outcome = Report(w[0], target_.Reset());
+  debugger_.ProgramChanged();
+  return outcome;
 }
 
 Outcome Session::Shutdown(const Words& w) {
@@ -134,6 +140,7 @@ Outcome Session::Load(const Words& w) {
   console_.Printf(texts::kLoaded, image.TotalBytes(), image.Segments().size(),
                   image.Segments().size() == 1 ? "" : "s");
   ReadDebugInfoBeside(w[1]);
+  debugger_.ProgramLoaded();
   return Outcome::kOk;
 }
 
@@ -158,6 +165,7 @@ Outcome Session::Symbols(const Words& w) {
   std::string report, error;
   if (!source_.Read(w[1], report, error)) return Fail(w[0], Text(texts::kDebugInfoUnreadable, error));
   sourceView_.Reset();
+  debugger_.ProgramLoaded();
   console_.Print(report);
   return Outcome::kOk;
 }
@@ -173,6 +181,16 @@ Outcome Session::List(const Words& w) {
 }
 
 Outcome Session::Info(const Words& w) {
+  if (w.size() == 2 && (w[1] == "breakpoints" || w[1] == "break" || w[1] == "b")) {
+    console_.Print(debugger_.Engine().Breakpoints().Format());
+    return Outcome::kOk;
+  }
+  if (w.size() == 2 && (w[1] == "locals" || w[1] == "args")) {
+    std::string out, error;
+    if (!debugger_.Locals(w[1] == "args", out, error)) return Fail(w[0] + " " + w[1], error);
+    console_.Print(out);
+    return Outcome::kOk;
+  }
   if (w.size() != 3 || (w[1] != "line" && w[1] != "symbol")) return Usage(w[0]);
   std::string out, error;
   const bool ok = w[1] == "line" ? sourceView_.InfoLine(w[2], out, error) : sourceView_.InfoSymbol(w[2], out, error);
@@ -331,6 +349,11 @@ Outcome Session::Write(const Words& w) {
 }
 
 Outcome Session::Set(const Words& w) {
+  if (w.size() >= 3 && (w[1] == "var" || w[1] == "variable")) {
+    std::string error;
+    if (!debugger_.Assign(Rest(2), error)) return Fail("set var", error);
+    return Outcome::kOk;
+  }
   if (w.size() != 3) return Usage(w[0]);
   const host::RegisterName* reg = host::Target::FindRegister(Lower(w[1]));
   if (reg == nullptr) return Usage(w[0]);

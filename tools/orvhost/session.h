@@ -8,6 +8,7 @@
 #include "tools/orvhost/console.h"
 #include "tools/orvhost/disassembly_view.h"
 #include "tools/orvhost/program_source.h"
+#include "tools/orvhost/source_debugger.h"
 #include "tools/orvhost/source_view.h"
 
 namespace orven::orvhost {
@@ -49,6 +50,19 @@ class Session {
   Outcome List(const Words& w);
   Outcome Info(const Words& w);
   Outcome Disassemble(const Words& w);
+  // The C-level commands, in gdb's names.
+  Outcome Break(const Words& w);
+  Outcome BreakpointEdit(const Words& w);
+  Outcome Continue(const Words& w);
+  Outcome LineStep(const Words& w);
+  Outcome InstructionStep(const Words& w);
+  Outcome FinishFrame(const Words& w);
+  Outcome Print(const Words& w);
+  Outcome Stack(const Words& w);
+  // Prints what a run command of the engine returned; kFailed when the target refused or lost a request.
+  Outcome EngineRun(const std::string& command, const std::string& text);
+  // The command line after its first word, as typed (an expression keeps its quotes and spacing).
+  std::string Rest(size_t words) const;
 
   Outcome Fail(const std::string& command, const std::string& reason);
   Outcome Usage(const std::string& command);
@@ -66,6 +80,8 @@ class Session {
   ProgramSource source_;
   SourceView sourceView_{source_};
   DisassemblyView disassembly_{source_};
+  SourceDebugger debugger_{target_, source_};
+  std::string line_;  // the command line being run
 };
 
 }  // namespace orven::orvhost
