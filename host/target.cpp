@@ -57,6 +57,7 @@ Result Target::LinkCheck(uint32_t before) const {
 // ----- connection
 
 Result Target::Connect() {
+  registersCached_ = false;
   const uint32_t before = host_.FatalNotices();
   if (host_.Api().Init(ORVEND_INIT_CONNECT, nullptr) != 0) return Result::Failed(texts::kCannotConnect);
   connected_ = true;
@@ -68,6 +69,7 @@ Result Target::Connect() {
 Result Target::EnsureConnected() { return connected_ ? Result::Ok() : Connect(); }
 
 Result Target::Reset() {
+  registersCached_ = false;
   const uint32_t before = host_.FatalNotices();
   host_.Api().Init(ORVEND_INIT_RESET, nullptr);
   if (Result r = LinkCheck(before); !r.ok) return r;
@@ -76,6 +78,7 @@ Result Target::Reset() {
 }
 
 void Target::Shutdown() {
+  registersCached_ = false;
   host_.ExpectLinkClosed(true);
   host_.Api().Init(ORVEND_INIT_SHUTDOWN, nullptr);
   host_.ExpectLinkClosed(false);
@@ -99,6 +102,7 @@ Result Target::ReadProgram(const std::string& path, HexImage& image) {
 }
 
 Result Target::LoadProgram(const HexImage& image) {
+  registersCached_ = false;
   const uint32_t before = host_.FatalNotices();
   const DriverEntryPoints& api = host_.Api();
   api.Init(ORVEND_INIT_LOAD_BEGIN, nullptr);
@@ -121,6 +125,7 @@ Result Target::LoadProgram(const HexImage& image) {
 }
 
 Result Target::Download() {
+  registersCached_ = false;
   if (!host_.HasDownloadImage()) return Result::Failed(texts::kNoProgram);
   const uint32_t before = host_.FatalNotices();
   if (host_.Api().Init(ORVEND_INIT_PREPARE_DOWNLOAD, nullptr) != 0) return Result::Failed(texts::kPreparingFailed);
@@ -175,6 +180,7 @@ RunResult Target::GoUntil(uint32_t address) { return Run(ORVEND_GO_UNTIL, 0, Cod
 RunResult Target::Step(uint32_t count) { return Run(ORVEND_GO_STEP, count, 0); }
 
 RunResult Target::Run(uint16_t code, uint32_t count, uint32_t tagged) {
+  registersCached_ = false;
   OrvendAddress a = Descriptor(tagged);
   const uint32_t before = host_.FatalNotices();
   {
@@ -197,6 +203,7 @@ RunResult Target::Run(uint16_t code, uint32_t count, uint32_t tagged) {
 }
 
 void Target::GoInBackground() {
+  registersCached_ = false;
   backgroundBefore_ = host_.FatalNotices();
   backgroundActive_ = true;
   background_ = std::thread([this] {
@@ -206,12 +213,19 @@ void Target::GoInBackground() {
 }
 
 RunResult Target::AfterRun(uint32_t before) {
+  registersCached_ = false;
   RunResult run;
   run.result = LinkCheck(before);
   if (!run.result.ok) return run;
   // The register window shows the target's registers again, so a later register write (which writes the
-  // window's whole copy back) does not write stale values.
-  host_.RefreshRegisterWindow();
+  // window's whole copy back) does not write stale values; what it read serves this stop's register requests.
+  Registers r;
+  if (host_.HasRegisterView() && ReadRegisterWindow(r, before).ok) {
+    cachedRegisters_ = r;
+    registersCached_ = true;
+  } else {
+    host_.RefreshRegisterWindow();
+  }
   host_.UpdateDialogs();
   run.result = LinkCheck(before);
   run.stopped = run.result.ok;
@@ -219,6 +233,7 @@ RunResult Target::AfterRun(uint32_t before) {
 }
 
 RunResult Target::Stop() {
+  registersCached_ = false;
   OrvendAddress a = Descriptor(0);
   if (host_.Api().GoStep(ORVEND_GO_STOP, 0, &a) == 0) return RunResult{Result::Failed(texts::kDidNotStop)};
   return JoinBackground();
@@ -245,6 +260,7 @@ RunResult Target::JoinBackground() {
 }
 
 RunResult Target::Finish() {
+  registersCached_ = false;
   if (!BackgroundRunning()) return RunResult{};
   OrvendAddress a = Descriptor(0);
   if (host_.Api().GoStep(ORVEND_GO_STOP, 0, &a) == 0) {
@@ -259,9 +275,7 @@ RunResult Target::Finish() {
 
 // ----- registers and memory
 
-Result Target::ReadRegisters(Registers& out) {
-  if (!host_.HasRegisterView()) return Result::Failed(texts::kNoRegisterWindow);
-  const uint32_t before = host_.FatalNotices();
+Result Target::ReadRegisterWindow(Registers& out, uint32_t before) {
   // The register window has no way to say that the values it shows were not read; the driver's answer has.
   if (host_.Api().AllReg(1, nullptr) != 0) {
     Result link = LinkCheck(before);
@@ -279,7 +293,22 @@ Result Target::ReadRegisters(Registers& out) {
   return LinkCheck(before);
 }
 
+Result Target::ReadRegisters(Registers& out) {
+  if (!host_.HasRegisterView()) return Result::Failed(texts::kNoRegisterWindow);
+  if (registersCached_) {
+    out = cachedRegisters_;
+    return Result::Ok();
+  }
+  Result r = ReadRegisterWindow(out, host_.FatalNotices());
+  if (r.ok) {
+    cachedRegisters_ = out;
+    registersCached_ = true;
+  }
+  return r;
+}
+
 Result Target::SetRegister(const RegisterName& reg, uint64_t value) {
+  registersCached_ = false;
   if (!host_.HasRegisterView()) return Result::Failed(texts::kNoRegisterWindow);
   const uint32_t before = host_.FatalNotices();
   if (!host_.SetRegister(reg.item, value)) return Result::Failed(texts::kValueRefused);
@@ -296,6 +325,7 @@ Result Target::ReadMemory(uint32_t tagged, uint8_t* buffer, uint32_t count) {
 }
 
 Result Target::WriteMemory(uint32_t tagged, const std::vector<uint8_t>& bytes) {
+  registersCached_ = false;
   OrvendAddress a = Descriptor(tagged);
   const uint32_t before = host_.FatalNotices();
   std::vector<uint8_t> buffer = bytes;  // the entry point takes a writable buffer
@@ -307,12 +337,14 @@ Result Target::WriteMemory(uint32_t tagged, const std::vector<uint8_t>& bytes) {
 // ----- options
 
 Result Target::SetOptions(const std::string& text) {
+  registersCached_ = false;
   host_.SetOptionText(text);
   if (host_.Api().Enum(&host_.EnumRecord(), 2) != ORVEND_TARGET_8051) return Result::Failed(texts::kNot8051Driver);
   return Result::Ok();
 }
 
 void Target::Setup() {
+  registersCached_ = false;
   // The capability record points at a copy of the project's text; OK writes the new options into it.
   char text[sizeof(OrvendEnumRecord::option_text)] = {};
   const std::string current = host_.OptionText();

@@ -140,6 +140,9 @@ class Target {
   // After a go or step returned: the register window refreshed and the dialogs updated, as the IDE does
   // after every stop.
   RunResult AfterRun(uint32_t before);
+  // Reads the registers through the driver (whose answer says whether the emulator answered) and into the
+  // register window, where their values are taken from.
+  Result ReadRegisterWindow(Registers& out, uint32_t before);
   RunResult JoinBackground();
 
   DebugHost& host_;
@@ -153,6 +156,10 @@ class Target {
   uint32_t backgroundBefore_ = 0;              // fatal notices when the background go started
   bool abandoned_ = false;
   bool connected_ = false;  // an initialisation succeeded and no shutdown since
+  // The registers as read after the last stop, until anything that may change them: a run or step, a
+  // register or memory write, a load, reset or download. Read and written on the requesting thread only.
+  Registers cachedRegisters_;
+  bool registersCached_ = false;
 };
 
 }  // namespace orven::host
