@@ -1,5 +1,6 @@
 // Memory, registers, breakpoints and run control of the emulated 8051.
 #include <algorithm>
+#include <thread>
 #include <cstring>
 
 #include "emulator/ice_usb.h"
@@ -292,6 +293,9 @@ bool CIceUsb::Go(uint32_t stopAddress, const std::atomic<bool>* cancel, bool* st
       break;
     }
     clock_.SleepMs(kPollMs);
+    // In virtual time that wait takes no time at all, and the next poll would take the link again before a
+    // stop request waiting for it is woken: it goes first.
+    while (linkWaiters_.load() != 0) std::this_thread::yield();
   }
   EndRun();
   if (!ok) flags_.SetFatal();

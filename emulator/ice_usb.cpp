@@ -35,7 +35,9 @@ CIceUsb::Outcome CIceUsb::Transact(Exchange& x) {
   if (x.read && x.wanted > kMaxReplyData) return Outcome::kSendFailed;  // no operation asks for more
   Outcome outcome = Outcome::kOk;
   {
+    linkWaiters_.fetch_add(1);
     std::lock_guard lock(linkMutex_);
+    linkWaiters_.fetch_sub(1);
     commErrorPending_ = false;
     const uint8_t code = x.command.Code();
     if (!frame_.SendCommand(x.command, x.payload, x.payloadLength)) return Outcome::kSendFailed;

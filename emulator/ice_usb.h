@@ -250,6 +250,7 @@ class CIceUsb {
   ProgressBar bar_;
 
   mutable std::mutex linkMutex_;  // guards hid_, frame_, identity_, armed_ and each whole exchange
+  std::atomic<int> linkWaiters_{0};  // exchanges of other threads waiting for linkMutex_ (the stop request)
   link::CHid hid_;
   link::CommandFrame frame_;
   bool commErrorPending_ = false;  // set by the frame's handler during an exchange
