@@ -19,23 +19,11 @@
 #include "link/clock.h"
 #include "sim/emulator_backend.h"
 #include "tests/support/in_process_driver.h"
+#include "tests/support/recording_events.h"
 
 namespace {
 
 using namespace orven;
-
-class QuietEvents final : public host::HostEvents {
- public:
-  void OutputText(const std::string&) override {}
-  void SerialOutput(uint32_t, const std::string&) override {}
-  void BreakpointCommand(const std::string&) override {}
-  void ProgressShown(const std::string&, int32_t) override {}
-  void ProgressRemoved(int32_t, int32_t) override {}
-  void LinkClosed() override {}
-  void Notice(bool, const std::string&, const std::string&) override {}
-  bool Ask(const std::string&, const std::string&) override { return false; }
-  bool ConfirmSetup(const OrvendSetupDialog&) override { return false; }
-};
 
 // The stack orvhost runs on: the debug host over the driver in process and the simulated emulator.
 struct SimulatedStack {
@@ -54,7 +42,7 @@ struct SimulatedStack {
 
   VirtualClock clock;
   std::unique_ptr<sim::SimulatedEmulatorBackend> backend = sim::MakeSimulatedEmulatorBackend(clock);
-  QuietEvents events;
+  testing::RecordingEvents events;
   host::DebugHost debugHost{testing::InProcessDriver(), events};
   host::Target target{debugHost};
   bool ok = false;

@@ -19,25 +19,10 @@
 #include "sim/emulator_backend.h"
 #include "tests/support/in_process_driver.h"
 #include "tests/support/sdcc_program.h"
+#include "tests/support/recording_events.h"
 
 namespace orven::debugger {
 namespace {
-
-class QuietEvents final : public host::HostEvents {
- public:
-  void OutputText(const std::string& text) override { output += text; }
-  void SerialOutput(uint32_t, const std::string&) override {}
-  void BreakpointCommand(const std::string&) override {}
-  void ProgressShown(const std::string&, int32_t) override {}
-  void ProgressRemoved(int32_t, int32_t) override {}
-  void LinkClosed() override {}
-  void Notice(bool, const std::string& caption, const std::string& text) override {
-    output += caption + ": " + text + "\n";
-  }
-  bool Ask(const std::string&, const std::string&) override { return false; }
-  bool ConfirmSetup(const OrvendSetupDialog&) override { return false; }
-  std::string output;
-};
 
 class HostTargetTest : public ::testing::Test {
  protected:
@@ -82,7 +67,7 @@ class HostTargetTest : public ::testing::Test {
   testing::SdccProgram program_;
   VirtualClock clock_;
   std::unique_ptr<sim::SimulatedEmulatorBackend> backend_ = sim::MakeSimulatedEmulatorBackend(clock_);
-  QuietEvents events_;
+  testing::RecordingEvents events_;
   host::DebugHost host_{testing::InProcessDriver(), events_};
   host::Target target_{host_};
   std::unique_ptr<HostTarget> port_ = std::make_unique<HostTarget>(target_);

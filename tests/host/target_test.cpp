@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/target.h"
+#include "tests/support/recording_events.h"
 
 namespace orven::host {
 namespace {
@@ -83,18 +84,6 @@ uint32_t FakeGoStep(uint16_t code, uint32_t, OrvendAddress*) {
 }
 void FakeSetUi(const OrvendUi*) {}
 
-class NoEvents : public HostEvents {
-  void OutputText(const std::string&) override {}
-  void SerialOutput(uint32_t, const std::string&) override {}
-  void BreakpointCommand(const std::string&) override {}
-  void ProgressShown(const std::string&, int32_t) override {}
-  void ProgressRemoved(int32_t, int32_t) override {}
-  void LinkClosed() override {}
-  void Notice(bool, const std::string&, const std::string&) override {}
-  bool Ask(const std::string&, const std::string&) override { return false; }
-  bool ConfirmSetup(const OrvendSetupDialog&) override { return false; }
-};
-
 DriverEntryPoints FakeApi() {
   DriverEntryPoints api;
   api.Init = &FakeInit;
@@ -114,7 +103,7 @@ class TargetTest : public ::testing::Test {
     host_.Bind();
   }
   DriverEntryPoints api_ = FakeApi();
-  NoEvents events_;
+  orven::testing::RecordingEvents events_;
   DebugHost host_{api_, events_};
   Target target_{host_};
 };
